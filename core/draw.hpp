@@ -43,3 +43,17 @@ inline constexpr int kHistoryLookback = 10;
 inline constexpr int kDefaultHistoryDepth = 100;
 
 }  // namespace qivra
+
+#include <array>
+
+namespace qivra {
+
+// The values [1]..[18] that plan definitions and formulas read: the digits of base draw i
+// and the draws after it (older), three per draw, newest first.
+using FormulaPositions = std::array<int32_t, 18>;
+
+// Fills positions from draws i .. i + count - 1 (count 4 for plans, 6 for formulas); entries
+// beyond them keep their value. Returns false, changing nothing, when the history lacks a draw.
+bool LoadFormulaPositions(const DrawHistory& history, int i, int count, FormulaPositions& positions);
+
+}  // namespace qivra
