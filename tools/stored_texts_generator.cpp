@@ -1,0 +1,162 @@
+// qivra-stored-texts: writes a C++ source (and its header) with one function per named text,
+// returning the text enciphered as a StoredText, or, for --plain items, the text itself.
+//
+//   qivra-stored-texts --output FILE.cpp --header FILE.hpp [--namespace A::B] ITEM...
+//   ITEM:  [--plain] NAME=VALUE | [--plain] NAME=@FILE
+//
+// Files are read byte for byte. The build passes every value through a file so that no text
+// has to survive a shell command line.
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/string_cipher.hpp"
+
+namespace {
+
+struct Item {
+    std::string name;
+    std::string text;
+    bool plain = false;
+};
+
+bool IsIdentifier(std::string_view s) {
+    if (s.empty() || (s[0] >= '0' && s[0] <= '9')) return false;
+    for (char c : s)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    return true;
+}
+
+bool IsNamespace(std::string_view s) {
+    size_t start = 0;
+    while (true) {
+        const size_t sep = s.find("::", start);
+        if (!IsIdentifier(s.substr(start, sep == std::string_view::npos ? sep : sep - start))) return false;
+        if (sep == std::string_view::npos) return true;
+        start = sep + 2;
+    }
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+// A literal that stands for exactly these bytes: printable ASCII as it is, everything else as a
+// three-digit octal escape (which no following digit can extend), split over lines.
+std::string Literal(std::string_view bytes) {
+    std::string out = "        \"";
+    size_t lineLength = 0;
+    for (unsigned char c : bytes) {
+        if (lineLength >= 96) {
+            out += "\"\n        \"";
+            lineLength = 0;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+            lineLength += 2;
+        } else if (c >= 0x20 && c < 0x7f && c != '?') {
+            out += static_cast<char>(c);
+            ++lineLength;
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\%03o", c);
+            out += buf;
+            lineLength += 4;
+        }
+    }
+    out += "\"";
+    return out;
+}
+
+bool WriteIfChanged(const std::string& path, const std::string& content) {
+    if (auto old = ReadFile(path); old && *old == content) return true;
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << content;
+        if (!out.flush()) return false;
+    }
+    return std::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+int Fail(const std::string& message) {
+    std::cerr << "qivra-stored-texts: " << message << "\n";
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string output, header, ns = "qivra";
+    std::vector<Item> items;
+    std::set<std::string> names;
+    bool nextPlain = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--output" || arg == "--header" || arg == "--namespace") && i + 1 < argc) {
+            (arg == "--output" ? output : arg == "--header" ? header : ns) = argv[++i];
+            continue;
+        }
+        if (arg == "--plain") {
+            nextPlain = true;
+            continue;
+        }
+        const size_t eq = arg.find('=');
+        if (eq == std::string::npos) return Fail("expected NAME=VALUE or NAME=@FILE, got: " + arg);
+        Item item;
+        item.name = arg.substr(0, eq);
+        item.plain = nextPlain;
+        nextPlain = false;
+        if (!IsIdentifier(item.name)) return Fail("not a function name: " + item.name);
+        if (!names.insert(item.name).second) return Fail("named twice: " + item.name);
+        const std::string value = arg.substr(eq + 1);
+        if (!value.empty() && value[0] == '@') {
+            auto bytes = ReadFile(value.substr(1));
+            if (!bytes) return Fail("cannot read " + value.substr(1));
+            item.text = std::move(*bytes);
+        } else {
+            item.text = value;
+        }
+        // Deciphering stops at the first zero byte; refuse to build a text that would come back cut.
+        if (!item.plain && item.text.find('\0') != std::string::npos)
+            return Fail(item.name + " holds a zero byte and would not decipher whole");
+        items.push_back(std::move(item));
+    }
+    if (output.empty() || header.empty()) return Fail("--output and --header are required");
+    if (!IsNamespace(ns)) return Fail("not a namespace: " + ns);
+
+    std::ostringstream hpp;
+    hpp << "#pragma once\n// Generated by qivra-stored-texts; do not edit.\n\n#include <string>\n\nnamespace " << ns
+        << " {\n\n";
+    for (const Item& item : items)
+        hpp << "std::string " << item.name << "();" << (item.plain ? "\n" : "  // StoredText\n");
+    hpp << "\n}  // namespace " << ns << "\n";
+
+    std::ostringstream cpp;
+    const std::string headerName = header.substr(header.find_last_of('/') + 1);
+    cpp << "// Generated by qivra-stored-texts; do not edit.\n\n#include \"" << headerName << "\"\n\nnamespace " << ns
+        << " {\n";
+    for (const Item& item : items) {
+        const std::string text = item.plain ? item.text : qivra::Encipher(item.text, qivra::kStoredTextKey);
+        cpp << "\nstd::string " << item.name << "() {\n    static const char text[] =\n"
+            << Literal(text) << ";\n    return std::string(text, sizeof text - 1);\n}\n";
+    }
+    cpp << "\n}  // namespace " << ns << "\n";
+
+    if (!WriteIfChanged(header, hpp.str())) return Fail("cannot write " + header);
+    if (!WriteIfChanged(output, cpp.str())) return Fail("cannot write " + output);
+    return 0;
+}
