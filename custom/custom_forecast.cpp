@@ -1,0 +1,163 @@
+#include "custom/custom_forecast.hpp"
+
+namespace qivra {
+
+namespace {
+
+// The first n characters of a UTF-8 text (time texts are ASCII, but never cut a character).
+std::string FirstCharacters(const std::string& text, size_t n) {
+    size_t i = 0;
+    for (size_t count = 0; i < text.size() && count < n; ++count) {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    }
+    return text.substr(0, i);
+}
+
+// Row 1 shows only the forecast items; its sum cell belongs to the free view.
+class SkipSumCell final : public CellSink {
+public:
+    explicit SkipSumCell(CellSink& inner) : inner_(inner) {}
+    void SetCellText(int row, int column, const std::string& text) override {
+        if (column != 3) inner_.SetCellText(row, column, text);
+    }
+    void SetCellTextColour(int row, int column, Rgb colour) override {
+        if (column != 3) inner_.SetCellTextColour(row, column, colour);
+    }
+
+private:
+    CellSink& inner_;
+};
+
+bool WindowFits(const DrawHistory& history, int window) {
+    // Base draws 2..window+1 each read six draws.
+    return history.size() >= kMinimumCustomHistory && window >= 1 &&
+           static_cast<int64_t>(window) + kFormulaDraws <= history.size();
+}
+
+HitStats Finish(int window, int wrong, int hitRun, int missRun) {
+    HitStats s;
+    s.wrong = wrong;
+    s.right = window - wrong;
+    s.accuracy = static_cast<int32_t>(static_cast<int64_t>(s.right) * 100 / window);
+    s.hitRun = hitRun;
+    s.missRun = missRun;
+    return s;
+}
+
+}  // namespace
+
+int32_t PredictedSum(const FormulaSet& formulas, const FormulaPositions& positions) {
+    return EvaluateFormula(formulas[0], positions) + EvaluateFormula(formulas[1], positions) +
+           EvaluateFormula(formulas[2], positions);
+}
+
+std::vector<PlanForecast> CustomForecasts(const DrawHistory& history, const FormulaSet& formulas,
+                                          PredictionKind kind, int h) {
+    std::vector<PlanForecast> out;
+    if (history.size() < kMinimumCustomHistory || h < 0) return out;
+    FormulaPositions positions{};
+    for (int i = 1; i <= h + 1; ++i) {
+        if (!LoadFormulaPositions(history, i, kFormulaDraws, positions)) break;
+        out.push_back(DeriveForecast(PredictedSum(formulas, positions), kind, history.at(i).period));
+    }
+    return out;
+}
+
+void WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
+                     PredictionKind kind, int h) {
+    if (forecasts.empty()) return;
+    SkipSumCell firstRow(grid);
+    RenderForecastCells(firstRow, 1, kind, forecasts[0]);
+    for (int k = 1; k <= h; ++k) {
+        if (k > history.size() || static_cast<size_t>(k) >= forecasts.size()) break;
+        const DrawRecord& d = history.at(k);
+        const int row = k + 1;
+        grid.SetCellText(row, 0, d.period);
+        grid.SetCellText(row, 1, FirstCharacters(d.time, 5));
+        grid.SetCellText(row, 2, d.content);
+        const PlanForecast& f = forecasts[static_cast<size_t>(k)];
+        RenderForecastCells(grid, row, kind, f);
+        grid.SetCellText(row, 6, JudgeRow(grid, row, kind, f, d.sum, d.period));
+    }
+}
+
+std::optional<HitStats> EvaluateAlgorithmReference(const DrawHistory& history, const FormulaSet& formulas,
+                                                   PredictionKind kind, int window) {
+    if (!WindowFits(history, window)) return std::nullopt;
+    const std::vector<PlanForecast> forecasts = CustomForecasts(history, formulas, kind, window);
+    int wrong = 0, hitRun = 0, missRun = 0;
+    for (int k = window; k >= 1; --k) {
+        const DrawRecord& d = history.at(k);
+        if (IsHit(kind, forecasts[static_cast<size_t>(k)], d.sum, d.period)) {
+            ++hitRun;
+            missRun = 0;
+        } else {
+            ++wrong;
+            ++missRun;
+            hitRun = 0;
+        }
+    }
+    return Finish(window, wrong, hitRun, missRun);
+}
+
+AlgorithmScorer::AlgorithmScorer(const DrawHistory& history, PredictionKind kind, int window) {
+    if (!WindowFits(history, window)) return;
+    window_ = window;
+    positions_.resize(static_cast<size_t>(window));
+    hits_.resize(static_cast<size_t>(window) * kSums);
+    for (int k = 1; k <= window; ++k) {
+        FormulaPositions& p = positions_[static_cast<size_t>(k - 1)];
+        p.fill(0);
+        LoadFormulaPositions(history, k + 1, kFormulaDraws, p);
+        const DrawRecord& drawn = history.at(k);
+        const std::string& basePeriod = history.at(k + 1).period;
+        for (int v = 0; v < kSums; ++v)
+            hits_[static_cast<size_t>((k - 1) * kSums + v)] =
+                IsHit(kind, DeriveForecast(v, kind, basePeriod), drawn.sum, drawn.period) ? 1 : 0;
+    }
+    usable_ = true;
+}
+
+std::optional<HitStats> AlgorithmScorer::Score(const FormulaSet& formulas) const {
+    if (!usable_) return std::nullopt;
+    int wrong = 0, hitRun = 0, missRun = 0;
+    for (int k = window_; k >= 1; --k) {
+        const int32_t v = PredictedSum(formulas, positions_[static_cast<size_t>(k - 1)]);
+        if (hits_[static_cast<size_t>((k - 1) * kSums + v)]) {
+            ++hitRun;
+            missRun = 0;
+        } else {
+            ++wrong;
+            ++missRun;
+            hitRun = 0;
+        }
+    }
+    return Finish(window_, wrong, hitRun, missRun);
+}
+
+std::optional<HitStats> EvaluateAlgorithm(const DrawHistory& history, const FormulaSet& formulas,
+                                          PredictionKind kind, int window) {
+    if (!WindowFits(history, window)) return std::nullopt;
+    // One pass, oldest period first; the forecast texts fit the strings' inline buffers, so
+    // nothing is allocated per base draw.
+    int wrong = 0, hitRun = 0, missRun = 0;
+    FormulaPositions positions{};
+    for (int k = window; k >= 1; --k) {
+        LoadFormulaPositions(history, k + 1, kFormulaDraws, positions);
+        const PlanForecast forecast =
+            DeriveForecast(PredictedSum(formulas, positions), kind, history.at(k + 1).period);
+        const DrawRecord& drawn = history.at(k);
+        if (IsHit(kind, forecast, drawn.sum, drawn.period)) {
+            ++hitRun;
+            missRun = 0;
+        } else {
+            ++wrong;
+            ++missRun;
+            hitRun = 0;
+        }
+    }
+    return Finish(window, wrong, hitRun, missRun);
+}
+
+}  // namespace qivra

@@ -1,0 +1,76 @@
+#pragma once
+// The arithmetic language of custom algorithms: a formula over the positions [1]..[18] of six
+// draws, compiled once and evaluated for many position sets.
+//
+// Grammar (anything else makes the formula invalid, and an invalid formula gives digit 0):
+//   expr    := term (('+' | '-') term)*
+//   term    := unary (('*' | '/') unary)*
+//   unary   := ('+' | '-') unary | operand
+//   operand := number | '[' position ']' | '(' expr ')'
+//   number  := digits ['.' digits*] | '.' digits      (no leading zero before more digits)
+//   position:= 1..18 written without spaces or leading zeros
+// White space (space, tab, CR, LF) may stand between tokens.
+//
+// Choices where a script engine would read the substituted text its own way:
+// - Two operands side by side ("[1][2]", "2[1]", "(1)(2)") are invalid: after substitution an
+//   engine would glue the digits into one literal, which no user means.
+// - "++" and "--" written without a space between are invalid (an engine reads them as
+//   increment/decrement, a syntax error on a literal); "- -1" and "+-1" are fine.
+// - Integer literals with a leading zero ("07", "010") are invalid: engines disagree on
+//   whether they are octal.
+// - Exponent literals ("1e3") and every other character are invalid.
+// - A position stands for its value, not for its text: a negative value is one operand.
+// Division is IEEE: x/0 is ±Infinity or NaN, which read as digit 0.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/draw.hpp"
+
+namespace qivra {
+
+// Limits that keep a hostile formula from costing memory or stack.
+inline constexpr size_t kMaxFormulaLength = 4096;
+inline constexpr int kMaxFormulaNesting = 64;
+
+class Formula {
+public:
+    Formula() = default;  // invalid: evaluates to "no value"
+    static Formula Compile(std::string_view text);
+
+    bool valid() const { return valid_; }
+    const std::string& text() const { return text_; }
+
+    // The value of the formula; false for an invalid formula.
+    bool Evaluate(const FormulaPositions& positions, double& value) const;
+
+private:
+    enum class Op : uint8_t { Constant, Position, Negate, Add, Subtract, Multiply, Divide };
+    struct Instruction {
+        Op op;
+        uint8_t position;  // 0-based, for Op::Position
+        double constant;   // for Op::Constant
+    };
+    // Deep enough for kMaxFormulaNesting: each open level holds at most two pending operands.
+    static constexpr int kStackLimit = 2 * kMaxFormulaNesting + 8;
+
+    std::string text_;
+    std::vector<Instruction> code_;  // postfix order
+    bool valid_ = false;
+};
+
+// The text a JavaScript engine writes for a number ("10", "19.75", "1e+21", "1.5e-7",
+// "Infinity", "NaN"; -0 gives "0").
+std::string JsNumberText(double value);
+
+// The digit a formula's value reads as: the leading integer of its JsNumberText, then the last
+// decimal digit of that integer, sign ignored. Never allocates.
+int32_t DigitOfValue(double value);
+
+// Digit 0-9 of a formula for one set of positions; an invalid formula gives 0.
+int32_t EvaluateFormula(const Formula& formula, const FormulaPositions& positions);
+int32_t EvaluateFormulaText(std::string_view text, const FormulaPositions& positions);
+
+}  // namespace qivra
