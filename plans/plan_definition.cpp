@@ -30,7 +30,8 @@ bool ParsePosition(std::string_view token, int& position, std::string& error) {
 bool ParsePlanDefinition(std::string_view line, PlanDefinition& out, std::string& error) {
     const std::vector<std::string> halves = SplitText(line, "----");
     if (halves.size() < 2) {
-        error = "no \"----\" between label and formulas";
+        error = line.find("----") == std::string_view::npos ? "no \"----\" between label and formulas"
+                                                            : "no formulas after \"----\"";
         return false;
     }
     const std::vector<std::string> formulas = SplitText(halves[1], "|");
