@@ -1,0 +1,108 @@
+// The marking of all named plans against one view per plan, and the cost of writing a view.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "core/draw.hpp"
+#include "plans/hit_stats.hpp"
+#include "plans/plan_definition.hpp"
+#include "plans/plan_view.hpp"
+
+namespace qivra {
+namespace {
+
+class NullSink : public CellSink {
+public:
+    void SetCellText(int, int, const std::string& text) override { benchmark::DoNotOptimize(text.data()); }
+    void SetCellTextColour(int, int, Rgb colour) override { benchmark::DoNotOptimize(colour); }
+};
+
+DrawHistory History() {
+    DrawHistory h;
+    unsigned x = 2028;
+    for (int i = 0; i < kDefaultHistoryDepth + kHistoryLookback; ++i) {
+        x = x * 1103515245u + 12345u;
+        const unsigned v = x >> 8;
+        h.push_back(DrawRecord::Make(std::to_string(3000000 - i), "12:34:56", static_cast<int32_t>(v % 10),
+                                     static_cast<int32_t>(v / 10 % 10), static_cast<int32_t>(v / 100 % 10)));
+    }
+    return h;
+}
+
+// 56 varied definitions of the shipped shape: three formulas of two to four positions.
+std::vector<PlanDefinition> Plans() {
+    std::string text;
+    unsigned x = 56;
+    for (int p = 0; p < kNamedPlanCount; ++p) {
+        text += "p" + std::to_string(p) + "----";
+        for (int f = 0; f < 3; ++f) {
+            x = x * 1103515245u + 12345u;
+            const unsigned n = 2 + (x >> 16) % 3;
+            for (unsigned t = 0; t < n; ++t) {
+                x = x * 1103515245u + 12345u;
+                text += std::to_string(1 + (x >> 16) % 12) + (t + 1 < n ? "+" : "");
+            }
+            text += f < 2 ? "|" : "\r\n";
+        }
+    }
+    return ParsePlanList(text).plans;
+}
+
+const DrawHistory kHistory = History();
+const std::vector<PlanDefinition> kPlans = Plans();
+constexpr int kWindow = 100;
+
+void BM_MarkNamedPlans(benchmark::State& state) {
+    const auto kind = static_cast<PredictionKind>(state.range(0));
+    for (auto _ : state) {
+        MarkResult r = MarkNamedPlans(kHistory, kPlans, kind, kWindow, "100", 1, 2, 0, 80);
+        benchmark::DoNotOptimize(r);
+    }
+}
+BENCHMARK(BM_MarkNamedPlans)
+    ->Arg(static_cast<int>(PredictionKind::Combination))
+    ->Arg(static_cast<int>(PredictionKind::KillDoubleCombination));
+
+void BM_FiftySixPlanViews(benchmark::State& state) {
+    const auto kind = static_cast<PredictionKind>(state.range(0));
+    NullSink grid;
+    for (auto _ : state) {
+        for (const PlanDefinition& plan : kPlans) {
+            const std::vector<PlanForecast> forecasts = PlanForecasts(kHistory, plan, kind, kDefaultHistoryDepth);
+            WritePlanView(grid, kHistory, forecasts, kind, kDefaultHistoryDepth);
+        }
+    }
+}
+BENCHMARK(BM_FiftySixPlanViews)
+    ->Arg(static_cast<int>(PredictionKind::Combination))
+    ->Arg(static_cast<int>(PredictionKind::KillDoubleCombination));
+
+void BM_PlanForecasts(benchmark::State& state) {
+    for (auto _ : state) {
+        auto forecasts = PlanForecasts(kHistory, kPlans.front(), PredictionKind::Combination, kDefaultHistoryDepth);
+        benchmark::DoNotOptimize(forecasts);
+    }
+}
+BENCHMARK(BM_PlanForecasts);
+
+void BM_WritePlanView(benchmark::State& state) {
+    const auto forecasts = PlanForecasts(kHistory, kPlans.front(), PredictionKind::Combination, kDefaultHistoryDepth);
+    NullSink grid;
+    for (auto _ : state) WritePlanView(grid, kHistory, forecasts, PredictionKind::Combination, kDefaultHistoryDepth);
+}
+BENCHMARK(BM_WritePlanView);
+
+// The same view written again through the filter: every cell compared, none forwarded.
+void BM_WritePlanViewUnchangedThroughFilter(benchmark::State& state) {
+    const auto forecasts = PlanForecasts(kHistory, kPlans.front(), PredictionKind::Combination, kDefaultHistoryDepth);
+    NullSink grid;
+    ChangedCellsFilter filter(grid);
+    WritePlanView(filter, kHistory, forecasts, PredictionKind::Combination, kDefaultHistoryDepth);
+    for (auto _ : state) WritePlanView(filter, kHistory, forecasts, PredictionKind::Combination, kDefaultHistoryDepth);
+}
+BENCHMARK(BM_WritePlanViewUnchangedThroughFilter);
+
+}  // namespace
+}  // namespace qivra
