@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#ifdef QIVRA_HAVE_ALSA
+#include <alsa/asoundlib.h>
+#endif
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -17,6 +21,24 @@ namespace {
 constexpr int kDeviceRate = 22050;
 constexpr Uint8 kDeviceChannels = 2;
 constexpr SDL_AudioFormat kDeviceFormat = AUDIO_S16SYS;
+
+#ifdef QIVRA_HAVE_ALSA
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// On a machine without a card, ALSA prints a screenful while SDL probes it; the one line the
+// player logs says the same. Its own diagnostics come back once the device is settled.
+class QuietAlsa {
+public:
+#ifdef QIVRA_HAVE_ALSA
+    QuietAlsa() { snd_lib_error_set_handler(&IgnoreAlsaError); }
+    ~QuietAlsa() { snd_lib_error_set_handler(nullptr); }
+#else
+    QuietAlsa() {}
+#endif
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+};
 
 class SdlPlayer final : public SoundPlayer {
 public:
@@ -44,6 +66,7 @@ private:
     // and retrying on every refresh would only repeat the driver's complaints.
     void Initialise() {
         initTried_ = true;
+        QuietAlsa quiet;
         SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "truncate");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             std::fprintf(stderr, "qivra: no audio output (%s); sounds are off\n", SDL_GetError());
