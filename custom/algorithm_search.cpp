@@ -1,0 +1,169 @@
+#include "custom/algorithm_search.hpp"
+
+#include <chrono>
+#include <climits>
+#include <optional>
+#include <vector>
+
+#include "custom/custom_forecast.hpp"
+
+namespace qivra {
+
+namespace {
+
+// Set on search threads, so a callback that tries to start or join the search is refused
+// instead of deadlocking.
+thread_local bool tInSearchWorker = false;
+
+uint64_t SplitMix64(uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+
+}  // namespace
+
+FormulaGenerator::FormulaGenerator(uint64_t seed) : engine_(seed) {}
+
+int FormulaGenerator::Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(engine_); }
+
+std::string FormulaGenerator::RandomFormula(int positions, GeneratorMode mode) {
+    static constexpr const char* kOperators[] = {"+", "-", "*", "/"};
+    std::string f;
+    for (int i = 0; i < positions; ++i) {
+        if (i > 0) f += mode == GeneratorMode::Mixed ? kOperators[Uniform(0, 3)] : "+";
+        f += '[';
+        f += std::to_string(Uniform(1, 18));
+        f += ']';
+    }
+    return f;
+}
+
+std::array<std::string, 3> FormulaGenerator::Generation(GeneratorMode mode) {
+    const int k = Uniform(1, 4) == 4 ? 4 : 3;
+    std::array<std::string, 3> out;
+    for (std::string& f : out) f = RandomFormula(k, mode);
+    return out;
+}
+
+int CriterionValue(const HitStats& stats, int criterion) {
+    switch (criterion) {
+        case static_cast<int>(SearchCriterion::Right): return stats.right;
+        case static_cast<int>(SearchCriterion::Wrong): return stats.wrong;
+        case static_cast<int>(SearchCriterion::HitRun): return stats.hitRun;
+        case static_cast<int>(SearchCriterion::MissRun): return stats.missRun;
+        default: return 0;
+    }
+}
+
+AlgorithmSearch::~AlgorithmSearch() {
+    RequestStop();
+    Wait();
+}
+
+bool AlgorithmSearch::Start(SearchSnapshot snapshot, ProgressCallback onProgress, FinishedCallback onFinished) {
+    if (tInSearchWorker) return false;
+    if (snapshot.criterion < 0 || snapshot.criterion > 3) return false;
+    std::lock_guard lock(control_);
+    if (running_.load()) return false;
+    if (worker_.joinable()) worker_.join();  // the previous search has ended; reap its thread
+    stop_.store(false);
+    running_.store(true);
+    worker_ = std::thread(&AlgorithmSearch::Run, this, std::move(snapshot), std::move(onProgress),
+                          std::move(onFinished));
+    return true;
+}
+
+void AlgorithmSearch::RequestStop() { stop_.store(true); }
+
+void AlgorithmSearch::Wait() {
+    if (tInSearchWorker) return;
+    std::lock_guard lock(control_);
+    if (worker_.joinable()) worker_.join();
+}
+
+void AlgorithmSearch::Run(SearchSnapshot snapshot, ProgressCallback onProgress, FinishedCallback onFinished) {
+    tInSearchWorker = true;
+    const AlgorithmScorer scorer(snapshot.history, snapshot.kind, snapshot.window);
+    SearchOutcome outcome;
+    if (!scorer.usable()) {
+        outcome.end = SearchOutcome::End::NoHistory;
+        running_.store(false);
+        if (onFinished) onFinished(outcome);
+        return;
+    }
+
+    std::atomic<uint64_t> total{0};
+    std::atomic<int> best{INT_MIN};
+    std::atomic<bool> found{false};
+    std::mutex outcomeMutex;
+    std::array<std::string, 3> lastOfFirstWorker;
+
+    const auto started = std::chrono::steady_clock::now();
+    auto lastReport = started;
+    auto report = [&]() {
+        const auto now = std::chrono::steady_clock::now();
+        const double seconds = std::chrono::duration<double>(now - started).count();
+        SearchProgress p;
+        p.candidates = total.load();
+        p.perSecond = seconds > 0 ? static_cast<double>(p.candidates) / seconds : 0;
+        const int b = best.load();
+        p.bestValue = b == INT_MIN ? 0 : b;
+        lastReport = now;
+        if (onProgress) onProgress(p);
+    };
+
+    auto work = [&](uint64_t seed, bool first) {
+        FormulaGenerator generator(seed);
+        FormulaSet formulas;
+        std::array<std::string, 3> texts;
+        uint64_t local = 0;
+        while (!stop_.load(std::memory_order_relaxed) && !found.load(std::memory_order_relaxed)) {
+            texts = generator.Generation(snapshot.mode);
+            for (size_t i = 0; i < 3; ++i) formulas[i] = Formula::Compile(texts[i]);
+            const HitStats stats = *scorer.Score(formulas);
+            const int value = CriterionValue(stats, snapshot.criterion);
+            total.fetch_add(1, std::memory_order_relaxed);
+            for (int b = best.load(); value > b && !best.compare_exchange_weak(b, value);) {
+            }
+            if (value >= snapshot.threshold) {
+                std::lock_guard lock(outcomeMutex);
+                if (!found.load()) {
+                    found.store(true);
+                    outcome.end = SearchOutcome::End::Found;
+                    outcome.formulas = texts;
+                    outcome.stats = stats;
+                }
+                break;
+            }
+            if (first && (++local & 63) == 0 && std::chrono::steady_clock::now() - lastReport >= kProgressInterval)
+                report();
+        }
+        if (first) lastOfFirstWorker = texts;
+    };
+
+    const int workers = snapshot.workers < 1 ? 1 : snapshot.workers;
+    std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<size_t>(workers - 1));
+    for (int w = 1; w < workers; ++w)
+        helpers.emplace_back([&, w] {
+            tInSearchWorker = true;
+            work(SplitMix64(snapshot.seed + static_cast<uint64_t>(w)), false);
+        });
+    work(snapshot.seed, true);
+    for (std::thread& t : helpers) t.join();
+
+    report();
+    if (!found.load()) {
+        outcome.end = SearchOutcome::End::Stopped;
+        outcome.formulas = lastOfFirstWorker;
+    }
+    outcome.candidates = total.load();
+    running_.store(false);
+    if (onFinished) onFinished(outcome);
+}
+
+}  // namespace qivra
