@@ -99,17 +99,18 @@ int ResultsService::Start(const std::string& host, int port) {
         return -1;
     }
 
+    // The configuration names the bound address; know it before the first request can come in.
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        host_ = host;
+    }
+    port_ = bound;
     stopping_ = false;
     httplib::Server* raw = server.get();
     listener_ = std::thread([raw] { raw->listen_after_bind(); });
     // stop() is a no-op until the accept loop runs; wait for it so an early Stop() cannot hang.
     for (int i = 0; i < 5000 && !raw->is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     server_ = std::move(server);
-    port_ = bound;
-    {
-        std::lock_guard<std::mutex> lock(stateMutex_);
-        host_ = host;
-    }
     return bound;
 }
 

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "core/text.hpp"
+#include "net/remote_config.hpp"
+#include "net/results_feed.hpp"
 #include "net/string_cipher.hpp"
 
 namespace qivra {
@@ -106,6 +108,23 @@ TEST_F(ResultsServiceTest, ConfigurationIsGbkAndItsEndpointsDecipherToTheFeeds) 
 
     service_.SetPublishedVersion("1.4.1");
     EXPECT_EQ(TextBetween(GbkToUtf8(Body(ResultsService::kConfigPath)).value_or(""), "版本:", "]1"), "1.4.1");
+}
+
+// The program's own readers, end to end: configuration, endpoint decoding, feed parsing.
+TEST_F(ResultsServiceTest, TheProgramsReadersTakeWhatItPublishes) {
+    const RemoteConfig config = ParseRemoteConfig(Body(ResultsService::kConfigPath));
+    EXPECT_TRUE(IsCurrentVersion(config));
+    const DeploymentSettings settings;
+    for (int game : {0, 1}) {
+        SCOPED_TRACE(game);
+        ASSERT_EQ(FeedUrl(config, game, settings), service_.FeedUrl(game));
+        const std::string body = Body(ResultsService::FeedPath(game));
+        const auto history = ParseFeed(body, game);
+        ASSERT_TRUE(history);
+        EXPECT_EQ(history->size(), kDefaultHistoryDepth + kHistoryLookback);
+        EXPECT_EQ(history->newest().period, body.substr(0, body.find('-')));
+    }
+    EXPECT_EQ(ParseFeed(Body(ResultsService::FeedPath(0)), 0)->newest().time, "09:10");
 }
 
 TEST_F(ResultsServiceTest, NoticeOutsideGbkIsRefusedRatherThanMangled) {
