@@ -49,6 +49,12 @@ public:
     }
 
     void Play(std::span<const uint8_t> image, bool loop) override {
+        // SDL keeps per-thread data (its error text) for every thread that calls it and frees
+        // it only when told to, so a thread that played a sound releases it as it ends.
+        thread_local struct ThreadData {
+            ~ThreadData() { SDL_TLSCleanup(); }
+        } threadData;
+        (void)threadData;
         std::lock_guard lock(mutex_);
         if (!initTried_) Initialise();
         if (device_ == 0) return;
@@ -98,6 +104,10 @@ private:
         Uint8* raw = nullptr;
         Uint32 rawLength = 0;
         if (SDL_LoadWAV_RW(rw, 1, &spec, &raw, &rawLength) == nullptr) return {};
+        if (raw == nullptr || rawLength == 0) {
+            SDL_FreeWAV(raw);
+            return {};
+        }
 
         std::vector<uint8_t> pcm;
         SDL_AudioCVT cvt;

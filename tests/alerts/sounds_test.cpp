@@ -12,6 +12,7 @@
 #include <cstring>
 #include <numbers>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -210,6 +211,11 @@ void PlayEverythingThenExit(const char* driver) {
     else
         unsetenv("SDL_AUDIODRIVER");
     alarm(20);
+    {
+        // The first requests race to initialise the player.
+        std::vector<std::jthread> threads;
+        for (int i = 0; i < 4; ++i) threads.emplace_back([] { PlayRefreshSound(); });
+    }
     PlayAlarmSound();
     PlayRefreshSound();
     PlayPopupSound();
