@@ -1,0 +1,87 @@
+#include "ui/message_boxes.hpp"
+
+#include <QMessageBox>
+
+namespace qivra {
+
+namespace {
+struct TestState {
+    bool active = false;
+    std::deque<MessageBoxes::Answer> answers;
+    std::vector<MessageBoxes::Shown> shown;
+};
+
+TestState& State() {
+    static TestState state;
+    return state;
+}
+
+MessageBoxes::Answer Refusal(MessageBoxes::Buttons buttons) {
+    switch (buttons) {
+        case MessageBoxes::Buttons::OkCancel:
+            return MessageBoxes::Answer::Cancel;
+        case MessageBoxes::Buttons::YesNo:
+            return MessageBoxes::Answer::No;
+        case MessageBoxes::Buttons::Ok:
+            break;
+    }
+    return MessageBoxes::Answer::Ok;
+}
+}  // namespace
+
+MessageBoxes::Answer MessageBoxes::Show(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                                        Buttons buttons) {
+    TestState& test = State();
+    if (test.active) {
+        test.shown.push_back({title, text, icon, buttons});
+        if (test.answers.empty()) return Refusal(buttons);
+        const Answer a = test.answers.front();
+        test.answers.pop_front();
+        return a;
+    }
+
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(icon == Icon::Information ? QMessageBox::Information
+                : icon == Icon::Question  ? QMessageBox::Question
+                                          : QMessageBox::NoIcon);
+    switch (buttons) {
+        case Buttons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            box.setEscapeButton(QMessageBox::Ok);
+            break;
+        case Buttons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
+        case Buttons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+            break;
+    }
+    switch (box.exec()) {
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Refusal(buttons);
+    }
+}
+
+void MessageBoxes::SetNextAnswers(std::deque<Answer> answers) {
+    State().active = true;
+    State().answers = std::move(answers);
+}
+
+void MessageBoxes::EndTestMode() { State() = TestState{}; }
+bool MessageBoxes::InTestMode() { return State().active; }
+const std::vector<MessageBoxes::Shown>& MessageBoxes::ShownBoxes() { return State().shown; }
+void MessageBoxes::ClearShown() { State().shown.clear(); }
+
+}  // namespace qivra
