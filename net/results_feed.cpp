@@ -35,6 +35,23 @@ std::optional<DrawRecord> RecordOf(const PatternMatcher& m, int i, int gameIndex
     return DrawRecord::Make(std::move(period), std::move(time), *a, *b, *c);
 }
 
+// Whether a line (ending in LF) can match the game's pattern. The lazy groups take the earliest
+// separator each, so looking for the separators in order answers exactly, in linear time, and
+// spares the matcher the lines on which its backtracking would grow with the fifth power of
+// the line length.
+bool CanMatch(std::string_view line, int gameIndex) {
+    if (line.size() < 2 || line.substr(line.size() - 2) != "\r\n") return false;
+    std::string_view text = line.substr(0, line.size() - 2);
+    size_t p = text.find('-');
+    if (p == std::string_view::npos) return false;
+    if (gameIndex == 1) return text.find('-', p + 1) != std::string_view::npos;
+    p = text.find(' ', p + 1);
+    if (p == std::string_view::npos) return false;
+    p = text.find('-', p + 1);
+    if (p == std::string_view::npos) return false;
+    return text.find(" = ", p + 1) != std::string_view::npos;
+}
+
 }  // namespace
 
 std::optional<DrawHistory> ParseFeed(std::string_view body, int gameIndex, int depth) {
@@ -68,7 +85,7 @@ std::optional<DrawHistory> ParseFeed(std::string_view body, int gameIndex, int d
         if (lf == std::string_view::npos) break;  // an unterminated last line is no draw
         std::string_view line = body.substr(pos, lf + 1 - pos);
         pos = lf + 1;
-        if (line.size() > kMaxFeedLineBytes) continue;
+        if (!CanMatch(line, gameIndex)) continue;
         batch += line;
         if (batch.size() >= kBatchBytes) matchBatch();
     }

@@ -15,9 +15,6 @@ namespace qivra {
 inline constexpr std::string_view kFeedLinePattern0 = "(.*?)-(.*?) (.*?)-(.*?) = (.*?)\r\n";
 inline constexpr std::string_view kFeedLinePattern1 = "(.*?)-(.*?)-(.*?)\r\n";
 
-// Lines longer than this are not draw lines and are passed over unread (a draw line is about
-// 45 bytes); this keeps a hostile body from making the lazy patterns backtrack without end.
-inline constexpr size_t kMaxFeedLineBytes = 128;
 inline constexpr int kMinFeedDraws = 5;
 
 // The newest `depth` draws of the feed, newest first, sums computed from the digits. Fewer

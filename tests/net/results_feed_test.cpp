@@ -56,6 +56,16 @@ TEST(ParseFeed, FirstLineOfEachGame) {
     }
 }
 
+// Lines of hyphens and spaces without " = ": the lazy groups could try every split of them.
+std::string HostileLines(int count) {
+    std::string line;
+    for (int i = 0; i < 80; ++i) line += i % 2 ? " " : "-";
+    line += "\r\n";
+    std::string body;
+    for (int i = 0; i < count; ++i) body += line;
+    return body;
+}
+
 TEST(ParseFeed, HistoryLengthFollowsTheCompleteLines) {
     struct Case {
         const char* what;
@@ -71,8 +81,9 @@ TEST(ParseFeed, HistoryLengthFollowsTheCompleteLines) {
         {"an unterminated last line does not count", Game0Body(4) + "5-2020-01-01 08:05:00-1 + 2 + 3 = 6", 0},
         {"LF alone is no line end", Game0Body(4) + "5-2020-01-01 08:05:00-1 + 2 + 3 = 6\n", 0},
         {"other lines are passed over", "<pre>\r\n" + Game0Body(3) + "\r\nnoise\r\n" + Game0Body(3, 500), 6},
-        {"an overlong line is no draw line",
-         Game0Body(4) + "9-2020-01-01 08:05:00-1 + 2 + 3 = " + std::string(200, '6') + "\r\n", 0},
+        {"a long line is read like any other",
+         Game0Body(4) + "9-2020-01-01 08:05:00-1 + 2 + 3 = " + std::string(2000, '6') + "\r\n", 5},
+        {"separator soup is passed over", HostileLines(3000) + Game0Body(5) + HostileLines(10), 5},
         // Broken digit groups end the history before them.
         {"letter among the digits", Game0Body(6) + Game0Line(1, "3 + x + 5") + Game0Body(3), 6},
         {"two digits only", Game0Body(5) + Game0Line(1, "3 + 4") + Game0Body(3), 5},
