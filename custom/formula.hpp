@@ -69,7 +69,8 @@ std::string JsNumberText(double value);
 // decimal digit of that integer, sign ignored. Never allocates.
 int32_t DigitOfValue(double value);
 
-// Digit 0-9 of a formula for one set of positions; an invalid formula gives 0.
+// Digit 0-9 of a formula for one set of positions; an invalid formula gives 0. Whether custom
+// algorithms are switched on is the caller's business (off means 0 without evaluating).
 int32_t EvaluateFormula(const Formula& formula, const FormulaPositions& positions);
 int32_t EvaluateFormulaText(std::string_view text, const FormulaPositions& positions);
 
