@@ -142,12 +142,16 @@ std::string DefaultHeaderBlock(std::string_view url) {
 }
 
 std::string HostOf(std::string_view url, bool rootOnly, bool keepPort) {
-    size_t start = 0;
+    // The earliest scheme wins, so an "http://" inside the query of an https URL is not taken
+    // for the host.
     std::string lower = ToLowerAscii(url);
-    if (size_t p = lower.find("http://"); p != std::string::npos) {
-        start = p + 7;
-    } else if (size_t q = lower.find("https://"); q != std::string::npos) {
-        start = q + 8;
+    size_t start = 0;
+    size_t plain = lower.find("http://");
+    size_t secure = lower.find("https://");
+    if (plain != std::string::npos && (secure == std::string::npos || plain < secure)) {
+        start = plain + 7;
+    } else if (secure != std::string::npos) {
+        start = secure + 8;
     }
     size_t end = lower.find_first_of("/?#", start);
     std::string host = lower.substr(start, end == std::string::npos ? std::string::npos : end - start);

@@ -180,6 +180,7 @@ TEST(HostOf, Table) {
         {"http://127.0.0.1:28028/qivra/config.txt", true, false, "127.0.0.1"},  // an address stays whole
         {"http://[::1]:8080/x", true, false, "[::1]"},
         {"http://user:pw@host.example.net:81/", true, false, "example.net"},
+        {"https://a.example.com/go?to=http://b.example.org/", false, false, "a.example.com"},
         {"", true, true, ""},
     };
     for (const Case& c : cases) {
