@@ -1,0 +1,28 @@
+#pragma once
+// The history display: the summary grid, the coloured trend grid and the first three columns
+// of the plan grids, one row per draw.
+
+#include <string>
+
+#include "core/colour.hpp"
+#include "core/draw.hpp"
+
+namespace qivra {
+
+class EGrid;
+
+// Background of a trend-grid attribute cell, by its text.
+Rgb AttributeColour(const std::string& text);
+
+struct HistoryGrids {
+    EGrid* summary = nullptr;  // 高级表格1
+    EGrid* freePlan = nullptr;  // 高级表格2
+    EGrid* trend = nullptr;    // 高级表格3
+    EGrid* namedPlan = nullptr;  // 高级表格4
+    EGrid* customPlan = nullptr;  // 高级表格5
+};
+
+// Draw r of the history into every grid; attribute cells are coloured for r <= depth.
+void ShowHistoryRow(const HistoryGrids& grids, const DrawHistory& history, int r, int depth);
+
+}  // namespace qivra

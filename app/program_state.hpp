@@ -1,0 +1,37 @@
+#pragma once
+// The program-wide state every operation of the main window reads and writes.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/draw.hpp"
+#include "net/remote_config.hpp"
+#include "plans/plan_definition.hpp"
+
+namespace qivra {
+
+// Slot s of the plan views is PlanLinkTable index s - 1; an entry is a link-box number of the
+// main window (超级链接框n), 0 where the table is empty.
+using PlanLinkTable = std::array<int, 666>;
+PlanLinkTable MakePlanLinkTable();
+
+struct ProgramState {
+    DrawHistory history;  // replaced only as a whole, by a successful feed load
+    int32_t countdown = 0;
+    RemoteConfig config;
+    PlanLinkTable planLinks{};
+    std::vector<PlanDefinition> freePlans;
+    std::vector<PlanDefinition> namedPlans;
+    int freePlanNumber = 0;
+    int freePlanKind = 0;
+    int namedPlanNumber = 0;
+    int namedPlanKind = 0;
+    bool customEnabled = false;
+    int customKind = 0;
+    int selectedRow = -1;
+    std::string alarmText;
+};
+
+}  // namespace qivra
