@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +36,8 @@ struct ProgramServices {
     std::string freePlansStored;   // StoredTexts of the two plan-definition lists
     std::string namedPlansStored;
     std::function<void(const QUrl&)> openUrl;  // the default browser; empty means QDesktopServices
+    std::string algorithmStorePath;             // empty: QivraData.ini beside the program, or the user's data folder
+    uint64_t searchSeed = 0;                    // 0: seeded from the system's entropy
 };
 
 class Program : public QObject {
@@ -58,6 +61,7 @@ public:
     AlertViews& alerts() { return *alerts_; }
     const Clock& clock() const { return *services_.clock; }
     const DeploymentSettings& settings() const { return services_.settings; }
+    const ProgramServices& services() const { return services_; }
 
     // One refresh at a time: a request while one is in flight runs once after it.
     void Refresh();
