@@ -140,6 +140,7 @@ EGrid::EGrid(QWidget* parent, int rows, int columns, int shownColumns)
     setSelectionMode(NoSelection);
     setSortingEnabled(false);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);  // clip long texts as a plain cell grid does
     setCornerButtonEnabled(false);
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);

@@ -31,13 +31,14 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 void SetBackground(QWidget* w, const QColor& colour) {
     QPalette p = w->palette();
     p.setColor(QPalette::Window, colour);
+    p.setColor(w->backgroundRole(), colour);  // buttons and check boxes fill with Button
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
 
 QColor TextColourOf(const QWidget* w) { return w->palette().color(QPalette::Active, QPalette::WindowText); }
 
-QColor BackgroundOf(const QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Window); }
+QColor BackgroundOf(const QWidget* w) { return w->palette().color(QPalette::Active, w->backgroundRole()); }
 
 void SetAlwaysOnTop(QWidget* window, bool on) {
     const bool wasVisible = window->isVisible();

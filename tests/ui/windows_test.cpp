@@ -20,6 +20,7 @@
 #include "ui/hyper_linker.hpp"
 #include "ui/integer_edit.hpp"
 #include "ui/main_window.hpp"
+#include "ui/qt_support.hpp"
 #include "ui/streak_alarm_window.hpp"
 
 namespace qivra {
@@ -310,6 +311,7 @@ TEST(WindowTest, StreakAlarmWindowStartsFromItsLayout) {
     EXPECT_EQ(alarm->palette().color(QPalette::Window), QColor(255, 255, 255));
     EXPECT_EQ(VisibleText(alarm->control(Q("透明标签1"))), Q("火车报警：\r\n\r\n首次打开请先刷新一下软件"));
     EXPECT_FALSE(alarm->control<QCheckBox>(Q("选择框34"))->isChecked());
+    EXPECT_EQ(BackgroundOf(alarm->control(Q("选择框34"))), QColor(255, 255, 255));
     EXPECT_FALSE(alarm->control<QCheckBox>(Q("选择框1"))->isChecked());
     EXPECT_FALSE(alarm->control<QTimer>(Q("时钟1"))->isActive());
 
