@@ -44,8 +44,13 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ClickLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    QLabel::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton) Q_EMIT doubleClicked();
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mouseDoubleClickEvent(event);
+        return;
+    }
+    // Taken here, so the window behind the label does not see the same double click again.
+    event->accept();
+    Q_EMIT doubleClicked();
 }
 
 namespace {

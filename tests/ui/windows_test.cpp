@@ -296,6 +296,16 @@ TEST(WindowTest, DrawPopupIsABorderlessGreyBoxWithARunningClock) {
     test::Click(title);
     EXPECT_EQ(clicks, 1);
 
+    // A double click on the title line is the title's alone; one on the window is the window's.
+    int titleDoubles = 0, windowDoubles = 0;
+    QObject::connect(title, &ClickLabel::doubleClicked, popup, [&] { ++titleDoubles; });
+    QObject::connect(popup, &DrawPopup::doubleClicked, popup, [&] { ++windowDoubles; });
+    test::SendMouse(title, QEvent::MouseButtonDblClick, Qt::LeftButton, QPoint(20, 10));
+    EXPECT_EQ(titleDoubles, 1);
+    EXPECT_EQ(windowDoubles, 0);
+    test::SendMouse(popup, QEvent::MouseButtonDblClick, Qt::LeftButton, QPoint(318, 156));
+    EXPECT_EQ(windowDoubles, 1);
+
     popup->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(guard.isNull());  // closing destroys it
