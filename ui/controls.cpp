@@ -89,7 +89,9 @@ QString TabBox::PageCaption(int index) const { return bar_->tabText(index); }
 int TabBox::CurrentIndex() const { return bar_->currentIndex(); }
 void TabBox::SetCurrentIndex(int index) { bar_->setCurrentIndex(index); }
 
-void TabBox::resizeEvent(QResizeEvent*) {
+void TabBox::resizeEvent(QResizeEvent*) { PlaceParts(); }
+
+void TabBox::PlaceParts() {
     bar_->setGeometry(0, 0, width(), kHeaderHeight);
     pages_->setGeometry(0, kHeaderHeight, width(), std::max(height() - kHeaderHeight, 0));
 }

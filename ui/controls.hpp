@@ -67,6 +67,9 @@ public:
     int CurrentIndex() const;
     void SetCurrentIndex(int index);
     QTabBar* Bar() const { return bar_; }
+    // Places the header and the page area for the current size. Runs on every resize; call it
+    // after sizing a hidden tab control whose pages must be in place before it is shown.
+    void PlaceParts();
 
 Q_SIGNALS:
     void currentChanged(int index);

@@ -98,6 +98,9 @@ QWidget* MakeStatusBar(const ControlRow& row, QWidget* parent) {
 QWidget* MakeTab(const ControlRow& row, QWidget* parent) {
     auto* tabs = new TabBox(parent);
     for (const QString& caption : Pieces(row.text)) tabs->AddPage(caption);
+    // Sized now, so the pages sit in place (and report their geometry) before the first show.
+    tabs->resize(row.width, row.height);
+    tabs->PlaceParts();
     return tabs;
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -197,6 +198,8 @@ TEST_F(MainWindowTest, FontsFollowTheLayout) {
         EXPECT_EQ(f.bold(), c.bold) << c.name;
         EXPECT_EQ(f.family(), Q("Microsoft YaHei")) << c.name;
     }
+    // The layout's face is absent here; its substitute draws both scripts.
+    EXPECT_EQ(QFontInfo(Get("标签1")->font()).family(), Q("WenQuanYi Micro Hei"));
     EXPECT_EQ(Get("选择框3")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
     EXPECT_EQ(Get("标签8")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(Get("标签2")->palette().color(QPalette::Window), QColor(96, 96, 96));
