@@ -100,10 +100,10 @@ private:
         if (image.empty() || image.size() > INT_MAX) return {};
         SDL_RWops* rw = SDL_RWFromConstMem(image.data(), static_cast<int>(image.size()));
         if (rw == nullptr) return {};
-        SDL_AudioSpec spec{};
+        SDL_AudioSpec wavFormat{};
         Uint8* raw = nullptr;
         Uint32 rawLength = 0;
-        if (SDL_LoadWAV_RW(rw, 1, &spec, &raw, &rawLength) == nullptr) return {};
+        if (SDL_LoadWAV_RW(rw, 1, &wavFormat, &raw, &rawLength) == nullptr) return {};
         if (raw == nullptr || rawLength == 0) {
             SDL_FreeWAV(raw);
             return {};
@@ -112,7 +112,7 @@ private:
         std::vector<uint8_t> pcm;
         SDL_AudioCVT cvt;
         const int needed =
-            SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, kDeviceFormat, kDeviceChannels, kDeviceRate);
+            SDL_BuildAudioCVT(&cvt, wavFormat.format, wavFormat.channels, wavFormat.freq, kDeviceFormat, kDeviceChannels, kDeviceRate);
         if (needed == 0) {
             pcm.assign(raw, raw + rawLength);
         } else if (needed > 0 && rawLength <= INT_MAX / static_cast<Uint32>(cvt.len_mult)) {

@@ -104,7 +104,7 @@ protected:
     }
 
     struct Decoded {
-        SDL_AudioSpec spec{};
+        SDL_AudioSpec wavFormat{};
         std::vector<int16_t> samples;
         bool ok = false;
     };
@@ -114,7 +114,7 @@ protected:
         Uint8* buffer = nullptr;
         Uint32 length = 0;
         SDL_RWops* rw = SDL_RWFromConstMem(image.data(), static_cast<int>(image.size()));
-        if (SDL_LoadWAV_RW(rw, 1, &d.spec, &buffer, &length) == nullptr) return d;
+        if (SDL_LoadWAV_RW(rw, 1, &d.wavFormat, &buffer, &length) == nullptr) return d;
         d.ok = true;
         d.samples.resize(length / 2);
         std::memcpy(d.samples.data(), buffer, d.samples.size() * 2);
@@ -128,9 +128,9 @@ TEST_F(SdlDecode, EmbeddedSoundsDecodeToTheirLengthsAndAreAudible) {
         SCOPED_TRACE(f.name);
         const Decoded d = Decode(f.image());
         ASSERT_TRUE(d.ok) << SDL_GetError();
-        EXPECT_EQ(d.spec.freq, static_cast<int>(f.rate));
-        EXPECT_EQ(d.spec.channels, f.channels);
-        EXPECT_EQ(d.spec.format, AUDIO_S16LSB);
+        EXPECT_EQ(d.wavFormat.freq, static_cast<int>(f.rate));
+        EXPECT_EQ(d.wavFormat.channels, f.channels);
+        EXPECT_EQ(d.wavFormat.format, AUDIO_S16LSB);
         EXPECT_EQ(d.samples.size() * 2, f.decodedBytes);
         int peak = 0;
         for (int16_t s : d.samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
@@ -168,7 +168,7 @@ TEST_F(SdlDecode, PcmImageRoundTripsExactly) {
     const std::vector<int16_t> samples = {0, 1, -1, 32767, -32768, 1234, -4321, 7};
     const Decoded d = Decode(PcmWavImage(2, 11025, samples));
     ASSERT_TRUE(d.ok) << SDL_GetError();
-    EXPECT_EQ(d.spec.channels, 2);
+    EXPECT_EQ(d.wavFormat.channels, 2);
     EXPECT_EQ(d.samples, samples);
 }
 
