@@ -1,25 +1,468 @@
 #include "app/custom_page.hpp"
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <mutex>
+#include <optional>
+#include <utility>
+
 #include "app/program.hpp"
+#include "core/text.hpp"
+#include "custom/custom_forecast.hpp"
+#include "custom/formula.hpp"
+#include "plans/prediction.hpp"
+#include "ui/controls.hpp"
+#include "ui/hyper_linker.hpp"
+#include "ui/main_window.hpp"
+#include "ui/message_boxes.hpp"
+#include "ui/plan_grid_helper.hpp"
+#include "ui/qt_support.hpp"
 
 namespace qivra {
+namespace {
 
-CustomPage::CustomPage(Program& program) : program_(program) {}
-CustomPage::~CustomPage() = default;
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+std::string S(const QString& text) { return text.toStdString(); }
 
-void CustomPage::EnableCustomAlgorithms() {}
-void CustomPage::RefreshCustomPage() {}
-void CustomPage::RefreshCustomForecasts() {}
-void CustomPage::RefreshAlgorithmStats() {}
-void CustomPage::SelectCustomKind(int) {}
-void CustomPage::SelectAlgorithm(int) {}
-void CustomPage::SaveAlgorithm() {}
-void CustomPage::DeleteSelectedAlgorithm(bool) {}
-void CustomPage::ClearAlgorithms() {}
-void CustomPage::ChooseStatsWindow(int) {}
-void CustomPage::ShowHelp() {}
-void CustomPage::RandomizeFormulas() {}
-void CustomPage::StartSearch() {}
-void CustomPage::ShowContextMenu(QPoint) {}
+const QColor kChosenLink(158, 201, 251);
+const QColor kOtherLink(236, 236, 236);
+constexpr int kFirstKindLink = 74;
+constexpr int kLastKindLink = 81;
+constexpr int kSearchStatusPart = 3;
+constexpr int kSearchRefusedBelow = 20;  // seconds before a draw
+constexpr int kSearchWatchMs = 200;      // progress and draw-due check while a search runs
+
+const char kStartCaption[] = "开始搜索";
+const char kStopCaption[] = "停止搜索";
+const char kDrawDueText[] = "开奖中";
+const char kInfoTitle[] = "信息：";
+
+enum Column { kName = 0, kAccuracy = 1, kHitRun = 2, kMissRun = 3, kText = 4 };
+
+uint64_t InitialSeed(uint64_t configured) {
+    if (configured != 0) return configured;
+    std::random_device device;
+    return (static_cast<uint64_t>(device()) << 32) ^ device();
+}
+
+FormulaSet Compile(const std::array<std::string, 3>& texts) {
+    FormulaSet formulas;
+    for (size_t i = 0; i < texts.size(); ++i) formulas[i] = Formula::Compile(texts[i]);
+    return formulas;
+}
+
+}  // namespace
+
+// Shared between the UI thread and the search worker: the worker only stores, the page's
+// watch timer reads.
+struct CustomPage::ProgressBox {
+    std::mutex mutex;
+    SearchProgress latest;
+    bool any = false;
+};
+
+CustomPage::CustomPage(Program& program)
+    : program_(program), seeds_(InitialSeed(program.services().searchSeed)) {
+    generator_ = std::make_unique<FormulaGenerator>(seeds_());
+    searchWatch_ = new QTimer(this);
+    searchWatch_->setInterval(kSearchWatchMs);
+    connect(searchWatch_, &QTimer::timeout, this, [this] {
+        ShowSearchProgress();
+        WatchDrawDue();
+    });
+}
+
+CustomPage::~CustomPage() {
+    // Stops and joins the worker; results it already posted find this page gone and drop.
+    search_.reset();
+}
+
+std::string CustomPage::StorePath() const {
+    const std::string& configured = program_.services().algorithmStorePath;
+    if (!configured.empty()) return configured;
+    return DefaultStorePath(S(QCoreApplication::applicationDirPath()));
+}
+
+int CustomPage::StatsWindowValue() const {
+    auto* window = program_.mainWindow()->control<QComboBox>(Q("组合框5"));
+    return window ? IntegerValue(S(window->currentText())) : 20;
+}
+
+std::array<std::string, 3> CustomPage::BoxFormulas() const {
+    MainWindow* w = program_.mainWindow();
+    std::array<std::string, 3> out;
+    const char* names[] = {"编辑框5", "编辑框6", "编辑框7"};
+    for (size_t i = 0; i < 3; ++i)
+        if (auto* box = w->control<QLineEdit>(Q(names[i]))) out[i] = S(box->text());
+    return out;
+}
+
+void CustomPage::SetBoxFormulas(const std::array<std::string, 3>& formulas) {
+    MainWindow* w = program_.mainWindow();
+    const char* names[] = {"编辑框5", "编辑框6", "编辑框7"};
+    for (size_t i = 0; i < 3; ++i)
+        if (auto* box = w->control<QLineEdit>(Q(names[i]))) box->setText(ToQString(formulas[i]));
+}
+
+void CustomPage::ShowRows() {
+    auto* list = program_.mainWindow()->control<ReportListView>(Q("超级列表框2"));
+    if (!list) return;
+    // Rebuilding the rows is not the user choosing one.
+    const QSignalBlocker quiet(list);
+    list->DeleteAllRows();
+    for (const CustomAlgorithm& row : rows_) {
+        const int r = list->InsertRow(list->RowCount());
+        list->SetCellText(r, kName, ToQString(row.name));
+        list->SetCellText(r, kText, ToQString(row.algorithmText));
+    }
+}
+
+bool CustomPage::WriteStore(const std::vector<CustomAlgorithm>& rows, bool replaceDamaged) {
+    const SaveResult saved = SaveStoreFile(StorePath(), rows, replaceDamaged);
+    if (saved.ok()) {
+        storeDamaged_ = false;
+        return true;
+    }
+    MessageBoxes::Show(program_.mainWindow(), Q(kInfoTitle),
+                       ToQString("算法保存失败：" + saved.error + "\r\n\r\n算法文件保持原样，列表未改动。"),
+                       MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
+    return false;
+}
+
+void CustomPage::EnableCustomAlgorithms() {
+    ProgramState& st = program_.state();
+    if (st.customEnabled) return;
+    MainWindow* w = program_.mainWindow();
+    StoreLoadResult loaded = LoadStoreFile(StorePath());
+    if (!loaded.ok()) {
+        storeDamaged_ = true;
+        MessageBoxes::Show(w, Q(kInfoTitle),
+                           ToQString("算法文件已损坏，无法读取（" + loaded.error +
+                                     "）。\r\n\r\n该文件保持原样，不会被改动；算法列表从空开始。\r\n"
+                                     "保存新算法时将用新列表覆盖该文件。"),
+                           MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
+    }
+    rows_ = std::move(loaded.rows);
+    ShowRows();
+    st.customEnabled = true;
+    st.customKind = 1;
+    if (auto* button = w->control<QPushButton>(Q("按钮4"))) {
+        button->setEnabled(false);
+        button->setText(Q("开启成功"));
+    }
+    RefreshAlgorithmStats();
+    RefreshCustomForecasts();
+}
+
+void CustomPage::RefreshCustomPage() {
+    if (!program_.state().customEnabled) return;
+    RefreshCustomForecasts();
+    RefreshAlgorithmStats();
+}
+
+void CustomPage::RefreshCustomForecasts() {
+    const ProgramState& st = program_.state();
+    if (!st.customEnabled || st.history.size() < kMinimumCustomHistory) return;
+    const std::optional<PredictionKind> kind = CustomKindFromCode(st.customKind);
+    if (!kind) return;
+    const int h = program_.HistoryDepthValue();
+    const std::vector<PlanForecast> forecasts = CustomForecasts(st.history, Compile(BoxFormulas()), *kind, h);
+    WriteCustomView(program_.customGrid(), st.history, forecasts, *kind, h);
+}
+
+void CustomPage::RefreshAlgorithmStats() {
+    const ProgramState& st = program_.state();
+    if (!st.customEnabled) return;
+    auto* list = program_.mainWindow()->control<ReportListView>(Q("超级列表框2"));
+    if (!list) return;
+    const std::optional<PredictionKind> kind = CustomKindFromCode(st.customKind);
+    const int window = StatsWindowValue();
+    for (int r = 0; r < list->RowCount() && r < static_cast<int>(rows_.size()); ++r) {
+        HitStats stats;  // zeros when the history cannot be judged
+        if (kind) {
+            const auto texts = SplitAlgorithmText(rows_[static_cast<size_t>(r)].algorithmText);
+            if (auto computed = EvaluateAlgorithm(st.history, Compile(texts), *kind, window)) stats = *computed;
+        }
+        list->SetCellText(r, kAccuracy, QString::number(stats.accuracy));
+        list->SetCellText(r, kHitRun, QString::number(stats.hitRun));
+        list->SetCellText(r, kMissRun, QString::number(stats.missRun));
+    }
+}
+
+void CustomPage::SelectCustomKind(int link) {
+    ProgramState& st = program_.state();
+    if (!st.customEnabled || link < kFirstKindLink || link > kLastKindLink) return;
+    MainWindow* w = program_.mainWindow();
+    for (int n = kFirstKindLink; n <= kLastKindLink; ++n) {
+        if (auto* l = w->control<HyperLinker>(QStringLiteral("超级链接框%1").arg(n)))
+            l->SetBackground(n == link ? kChosenLink : kOtherLink);
+    }
+    st.customKind = link - kFirstKindLink + 1;
+    RefreshCustomForecasts();
+}
+
+void CustomPage::SelectAlgorithm(int row) {
+    ProgramState& st = program_.state();
+    st.selectedRow = row;
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    const CustomAlgorithm& chosen = rows_[static_cast<size_t>(row)];
+    if (auto* name = program_.mainWindow()->control<QLineEdit>(Q("编辑框8"))) name->setText(ToQString(chosen.name));
+    SetBoxFormulas(SplitAlgorithmText(chosen.algorithmText));
+    RefreshCustomForecasts();
+}
+
+void CustomPage::SaveAlgorithm() {
+    if (!program_.state().customEnabled) return;
+    MainWindow* w = program_.mainWindow();
+    CustomAlgorithm row;
+    if (auto* name = w->control<QLineEdit>(Q("编辑框8"))) row.name = S(name->text());
+    row.algorithmText = JoinAlgorithmText(BoxFormulas());
+    // Refused before anything is written: a name or formula that would not come back the same.
+    if (std::string why = ValidateAlgorithm(row); !why.empty()) {
+        MessageBoxes::Show(w, Q(kInfoTitle), ToQString(why), MessageBoxes::Icon::Information,
+                           MessageBoxes::Buttons::Ok);
+        return;
+    }
+    std::vector<CustomAlgorithm> next = rows_;
+    next.push_back(row);
+    // The user was told at start-up that a damaged store would be replaced by the next save.
+    if (!WriteStore(next, storeDamaged_)) return;
+    rows_ = std::move(next);
+    auto* list = w->control<ReportListView>(Q("超级列表框2"));
+    const QSignalBlocker quiet(list);
+    const int r = list->InsertRow(list->RowCount());
+    list->SetCellText(r, kName, ToQString(row.name));
+    list->SetCellText(r, kText, ToQString(row.algorithmText));
+    RefreshAlgorithmStats();
+}
+
+void CustomPage::DeleteSelectedAlgorithm(bool confirm) {
+    ProgramState& st = program_.state();
+    if (!st.customEnabled) return;
+    const int row = st.selectedRow;
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    MainWindow* w = program_.mainWindow();
+    if (confirm && MessageBoxes::Show(w, Q(kInfoTitle), Q("确定删除吗？"), MessageBoxes::Icon::None,
+                                      MessageBoxes::Buttons::OkCancel) != MessageBoxes::Answer::Ok)
+        return;
+    // The box's loop may have let another handler change the list; act on what is there now.
+    if (row >= static_cast<int>(rows_.size())) return;
+    std::vector<CustomAlgorithm> next = rows_;
+    next.erase(next.begin() + row);
+    if (!WriteStore(next, false)) return;
+    rows_ = std::move(next);
+    auto* list = w->control<ReportListView>(Q("超级列表框2"));
+    {
+        // The row the list moves to is not loaded into the boxes: they keep the deleted
+        // algorithm, so a mistaken delete can be saved back.
+        const QSignalBlocker quiet(list);
+        list->DeleteRow(row);
+    }
+    st.selectedRow = list->CurrentRow();
+}
+
+void CustomPage::ClearAlgorithms() {
+    ProgramState& st = program_.state();
+    if (!st.customEnabled) return;
+    MainWindow* w = program_.mainWindow();
+    if (MessageBoxes::Show(w, Q(kInfoTitle), Q("确定删除吗？"), MessageBoxes::Icon::None,
+                           MessageBoxes::Buttons::OkCancel) != MessageBoxes::Answer::Ok)
+        return;
+    // A damaged store is only replaced by a save; an empty list has nothing to clear.
+    if (!(storeDamaged_ && rows_.empty()) && !WriteStore({}, false)) return;
+    rows_.clear();
+    auto* list = w->control<ReportListView>(Q("超级列表框2"));
+    const QSignalBlocker quiet(list);
+    list->DeleteAllRows();
+    st.selectedRow = -1;
+}
+
+void CustomPage::ChooseStatsWindow(int index) {
+    MainWindow* w = program_.mainWindow();
+    auto* window = w->control<QComboBox>(Q("组合框5"));
+    auto* link = w->control<HyperLinker>(Q("超级链接框89"));
+    if (!window || !link || index < 0 || index >= window->count()) return;
+    link->SetCaption(Q("统计 ") + window->itemText(index) + Q(" 期"));
+    link->SetTextColour(QColor(255, 255, 255));
+    RefreshAlgorithmStats();
+}
+
+void CustomPage::OpenStatsWindowList() {
+    if (!program_.state().customEnabled) return;
+    if (auto* window = program_.mainWindow()->control<QComboBox>(Q("组合框5"))) window->showPopup();
+}
+
+QString CustomPage::HelpText() {
+    static const char* const kLines[] = {
+        "",
+        "Qivra28自定义算法说明：",
+        "",
+        "开奖号码在软件对应符号为",
+        "比如开奖：",
+        "",
+        "4 + 5 + 8 第一期开奖三个数字分别为：[1] [2] [3]",
+        "6 + 2 + 6 第二期：[4] [5] [6]",
+        "7 + 8 + 1 第三期：[7] [8] [9]",
+        "6 + 7 + 9 第四期：[10] [11] [12]",
+        "2 + 9 + 7 第五期：[13] [14] [15]",
+        "6 + 1 + 1 第六期：[16] [17] [18]",
+        "",
+        "软件只允许使用6期数据，算法采取位置获取",
+        "比如你算法是",
+        "第一期第一个数+第二期第二个数+第三期第三个数",
+        "软件则为：[1]+[5]+[9]",
+        "第一期结果表示为：[1]+[2]+[3]",
+        "第二期结果表示为：[4]+[5]+[6]",
+        "第三期结果表示为：[7]+[8]+[9]",
+        "",
+        "===================================",
+        "",
+        "搜索算法的条件不能过大，防止软件卡死，",
+        "软件开奖中不能进行搜索算法，所以开奖完再搜索",
+        "",
+        "技术支持：Qivra28开发组，使用中有问题请在软件主页留言",
+    };
+    QString text;
+    for (const char* line : kLines) text += Q(line) + Q("\r\n");
+    return text + Q("\r\n");
+}
+
+void CustomPage::ShowHelp() {
+    if (!program_.state().customEnabled) return;
+    MessageBoxes::Show(program_.mainWindow(), Q(kInfoTitle), HelpText(), MessageBoxes::Icon::Information,
+                       MessageBoxes::Buttons::Ok);
+}
+
+void CustomPage::RandomizeFormulas() {
+    if (!program_.state().customEnabled) return;
+    auto* mode = program_.mainWindow()->control<QComboBox>(Q("组合框6"));
+    const GeneratorMode m = mode && mode->currentIndex() == 0 ? GeneratorMode::Mixed : GeneratorMode::Simple;
+    SetBoxFormulas(generator_->Generation(m));
+    RefreshCustomForecasts();
+}
+
+void CustomPage::StartSearch() {
+    const ProgramState& st = program_.state();
+    if (!st.customEnabled) return;
+    MainWindow* w = program_.mainWindow();
+    auto* link = w->control<HyperLinker>(Q("超级链接框82"));
+    if (!link) return;
+    if (link->Caption() == Q(kStopCaption)) {
+        if (search_) search_->RequestStop();
+        return;
+    }
+    if (link->Caption() != Q(kStartCaption) || searching_) return;
+    if (st.countdown < kSearchRefusedBelow) {
+        MessageBoxes::Show(w, Q(kInfoTitle), Q("即将开奖了，不能进行搜索算法，请在开奖完后再进行搜索，防止软件出错"),
+                           MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
+        return;
+    }
+    const std::optional<PredictionKind> kind = CustomKindFromCode(st.customKind);
+    if (!kind) return;
+
+    SearchSnapshot snapshot;
+    snapshot.history = st.history;
+    snapshot.kind = *kind;
+    snapshot.window = StatsWindowValue();
+    auto* mode = w->control<QComboBox>(Q("组合框6"));
+    snapshot.mode = mode && mode->currentIndex() == 0 ? GeneratorMode::Mixed : GeneratorMode::Simple;
+    auto* criterion = w->control<QComboBox>(Q("组合框7"));
+    snapshot.criterion = criterion ? criterion->currentIndex() : 0;
+    auto* threshold = w->control<QLineEdit>(Q("编辑框9"));
+    snapshot.threshold = threshold ? IntegerValue(S(threshold->text())) : 15;
+    snapshot.seed = seeds_();
+    snapshot.workers = 1;
+
+    if (!search_) search_ = std::make_unique<AlgorithmSearch>();
+    auto progress = std::make_shared<ProgressBox>();
+    QPointer<CustomPage> self(this);
+    const bool started = search_->Start(
+        std::move(snapshot),
+        [progress](const SearchProgress& p) {
+            std::lock_guard lock(progress->mutex);
+            progress->latest = p;
+            progress->any = true;
+        },
+        [self](const SearchOutcome& outcome) {
+            // Delivered through the application object and checked on its thread: the page may
+            // be destroyed while the worker finishes.
+            if (QCoreApplication* app = QCoreApplication::instance()) {
+                QMetaObject::invokeMethod(
+                    app,
+                    [self, outcome] {
+                        if (self) self->FinishSearch(outcome);
+                    },
+                    Qt::QueuedConnection);
+            }
+        });
+    if (!started) return;
+    progress_ = std::move(progress);
+    searching_ = true;
+    link->SetCaption(Q(kStopCaption));
+    searchWatch_->start();
+}
+
+void CustomPage::ShowSearchProgress() {
+    if (!progress_) return;
+    SearchProgress p;
+    {
+        std::lock_guard lock(progress_->mutex);
+        if (!progress_->any) return;
+        p = progress_->latest;
+    }
+    if (auto* status = program_.mainWindow()->control<StatusStrip>(Q("状态条1")))
+        status->SetPartText(kSearchStatusPart, Q("搜索：已试 %1 个，每秒 %2 个，最佳 %3")
+                                                   .arg(p.candidates)
+                                                   .arg(static_cast<qulonglong>(p.perSecond + 0.5))
+                                                   .arg(p.bestValue));
+}
+
+void CustomPage::WatchDrawDue() {
+    if (!searching_ || !search_) return;
+    auto* label = program_.mainWindow()->control<QLabel>(Q("标签7"));
+    if (label && label->text().contains(Q(kDrawDueText))) search_->RequestStop();
+}
+
+void CustomPage::FinishSearch(const SearchOutcome& outcome) {
+    searchWatch_->stop();
+    ShowSearchProgress();
+    searching_ = false;
+    progress_.reset();
+    MainWindow* w = program_.mainWindow();
+    if (auto* link = w->control<HyperLinker>(Q("超级链接框82"))) link->SetCaption(Q(kStartCaption));
+    const bool haveFormulas = !outcome.formulas[0].empty() || !outcome.formulas[1].empty() || !outcome.formulas[2].empty();
+    if (outcome.end != SearchOutcome::End::NoHistory && haveFormulas) {
+        SetBoxFormulas(outcome.formulas);
+        RefreshCustomForecasts();
+    }
+    if (auto* status = w->control<StatusStrip>(Q("状态条1"))) {
+        switch (outcome.end) {
+            case SearchOutcome::End::Found:
+                status->SetPartText(kSearchStatusPart, Q("搜索完成：已找到算法（共试 %1 个）").arg(outcome.candidates));
+                break;
+            case SearchOutcome::End::Stopped:
+                status->SetPartText(kSearchStatusPart, Q("搜索已停止（共试 %1 个）").arg(outcome.candidates));
+                break;
+            case SearchOutcome::End::NoHistory:
+                status->SetPartText(kSearchStatusPart, Q("开奖数据不足，无法搜索"));
+                break;
+        }
+    }
+    Q_EMIT searchFinished();
+}
+
+void CustomPage::ShowContextMenu(QPoint globalPos) {
+    if (!program_.state().customEnabled) return;
+    // popup, not exec: no nested event loop inside the list's mouse handler.
+    if (QMenu* menu = program_.mainWindow()->AlgorithmMenu()) menu->popup(globalPos);
+}
 
 }  // namespace qivra

@@ -4,6 +4,18 @@
 #include <QObject>
 #include <QPoint>
 
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "custom/algorithm_search.hpp"
+#include "custom/algorithm_store.hpp"
+
+class QTimer;
+
 namespace qivra {
 
 class Program;
@@ -24,13 +36,44 @@ public:
     void DeleteSelectedAlgorithm(bool confirm);
     void ClearAlgorithms();
     void ChooseStatsWindow(int index);
+    void OpenStatsWindowList();  // 超级链接框89: drops down the hidden 组合框5
     void ShowHelp();
     void RandomizeFormulas();
     void StartSearch();
     void ShowContextMenu(QPoint globalPos);
 
+    bool SearchRunning() const { return searching_; }
+    // The rows as the store holds them (the list shows the same, in the same order).
+    const std::vector<CustomAlgorithm>& Algorithms() const { return rows_; }
+    std::string StorePath() const;
+
+    static QString HelpText();
+
+Q_SIGNALS:
+    void searchFinished();  // the caption is back at "开始搜索"
+
 private:
+    struct ProgressBox;
+
+    int StatsWindowValue() const;
+    std::array<std::string, 3> BoxFormulas() const;
+    void SetBoxFormulas(const std::array<std::string, 3>& formulas);
+    // Writes rows to the store; on failure says so and returns false, the old file stays.
+    bool WriteStore(const std::vector<CustomAlgorithm>& rows, bool replaceDamaged);
+    void ShowRows();
+    void ShowSearchProgress();
+    void FinishSearch(const SearchOutcome& outcome);
+    void WatchDrawDue();
+
     Program& program_;
+    std::vector<CustomAlgorithm> rows_;
+    bool storeDamaged_ = false;  // the file did not load; it is only replaced by an explicit save
+    std::mt19937_64 seeds_;      // one seed source per program for generations and searches
+    std::unique_ptr<FormulaGenerator> generator_;
+    std::unique_ptr<AlgorithmSearch> search_;
+    std::shared_ptr<ProgressBox> progress_;
+    QTimer* searchWatch_ = nullptr;
+    bool searching_ = false;
 };
 
 }  // namespace qivra
