@@ -132,6 +132,19 @@ CookieHarvest ScanResponseHeaders(std::string_view headers, std::string& redirec
 
 }  // namespace
 
+std::vector<HeaderLine> SplitHeaderLines(std::string_view text) {
+    std::vector<HeaderLine> out;
+    for (std::string_view line : HeaderLines(text)) {
+        size_t colon = line.find(':');
+        if (colon == std::string_view::npos) continue;
+        std::string_view name = line.substr(0, colon);
+        std::string_view value = line.substr(colon + 1);
+        if (Trim(name).empty() || HasLineBreakOrZero(name) || HasLineBreakOrZero(value)) continue;
+        out.push_back({name, value});
+    }
+    return out;
+}
+
 std::string DefaultHeaderBlock(std::string_view url) {
     std::string block = "Referer: ";
     block += url;
@@ -237,7 +250,7 @@ std::string HttpSession::Request(HttpRequest& request) {
     if (HasLineBreakOrZero(method) || HasLineBreakOrZero(request.url)) return {};
 
     if (request.timeoutSeconds != -1) {
-        long seconds = request.timeoutSeconds < 1 ? kDefaultTimeoutSeconds : request.timeoutSeconds;
+        long seconds = request.timeoutSeconds < 1 ? defaultTimeoutSeconds_ : request.timeoutSeconds;
         curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, seconds);
         curl_easy_setopt(h, CURLOPT_TIMEOUT, seconds);
     }
@@ -264,10 +277,8 @@ std::string HttpSession::Request(HttpRequest& request) {
     if (!jar.empty() && !AppendHeader(headers, "Cookie", " " + jar)) return {};
     const std::string headerText =
         request.extraHeaders.empty() ? DefaultHeaderBlock(request.url) : request.extraHeaders;
-    for (std::string_view line : HeaderLines(headerText)) {
-        size_t colon = line.find(':');
-        if (colon == std::string_view::npos) continue;
-        if (!AppendHeader(headers, line.substr(0, colon), line.substr(colon + 1))) return {};
+    for (const HeaderLine& line : SplitHeaderLines(headerText)) {
+        if (!AppendHeader(headers, line.name, line.value)) return {};
     }
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
 

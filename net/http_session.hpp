@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qivra {
 
@@ -19,7 +20,7 @@ struct HttpRequest {
     std::string extraHeaders;     // header lines joined by CR LF; empty means the default block
     std::string redirectTarget;   // out: trimmed value of the last Location header
     bool noRedirect = false;
-    int32_t timeoutSeconds = 0;   // -1 keeps libcurl's own; below 1 means 15 s
+    int32_t timeoutSeconds = 0;   // -1 keeps libcurl's own; below 1 means the session's default (15 s)
     std::string responseHeaders;  // out: every response header block received, as one text
     std::string bodyBytes;        // sent instead of bodyText when not empty
 };
@@ -34,6 +35,10 @@ public:
     // one, only the cookies the caller passes are sent.
     explicit HttpSession(CookieStore* cookies = nullptr);
 
+    // The time-out of requests that do not name one (15 s unless set); lets a test see a
+    // time-out without waiting for the real one.
+    void SetDefaultTimeout(int32_t seconds) { defaultTimeoutSeconds_ = seconds < 1 ? kDefaultTimeoutSeconds : seconds; }
+
     // The response body; empty on any failure, including an HTTP status outside 2xx (headers,
     // redirect target and cookies are still reported then).
     std::string Request(HttpRequest& request);
@@ -43,6 +48,7 @@ public:
 
 private:
     CookieStore* cookies_;
+    int32_t defaultTimeoutSeconds_ = kDefaultTimeoutSeconds;
 };
 
 // The default request header block for a URL.
@@ -51,6 +57,17 @@ std::string DefaultHeaderBlock(std::string_view url);
 // Host part of a URL, lower-cased; without keepPort the port goes, with rootOnly only the
 // last two labels stay (an IPv4 address stays whole).
 std::string HostOf(std::string_view url, bool rootOnly = false, bool keepPort = false);
+
+// The request headers a header text stands for: split at CR LF (a text without CR LF is one
+// line), each line cut at its first ":" into name and value (the value kept byte for byte,
+// leading spaces and further colons included). Lines without ":", with a blank name, or whose
+// name or value holds a line break or a zero byte are skipped, so nothing can be smuggled
+// into the request as a header of its own.
+struct HeaderLine {
+    std::string_view name;
+    std::string_view value;
+};
+std::vector<HeaderLine> SplitHeaderLines(std::string_view text);
 
 // Merges the "name=value" items of newCookies into jar (new values win, whole names compared
 // ignoring case), drops items with an empty value or the value "deleted", and writes the jar

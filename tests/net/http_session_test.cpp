@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "net/cookie_store.hpp"
 
@@ -112,6 +114,26 @@ TEST(HttpSessionWire, HeaderLinesSplitAtCrLfAndFirstColon) {
     EXPECT_NE(wire.find("\r\nX-Empty:\r\n"), std::string::npos) << wire;
     EXPECT_EQ(wire.find("No colon"), std::string::npos);
     EXPECT_EQ(wire.find("Referer:"), std::string::npos) << "extra headers replace the default block";
+}
+
+TEST(SplitHeaderLines, NothingSmuggledPastALine) {
+    struct Case {
+        std::string text;
+        std::vector<std::pair<std::string, std::string>> expected;
+    };
+    const Case cases[] = {
+        {"X-Test: a:b", {{"X-Test", " a:b"}}},
+        {"A:1\r\nB:2\r\n", {{"A", "1"}, {"B", "2"}}},
+        // A bare LF or CR would start a header (or the body) of its own on the wire.
+        {"X-A: 1\nX-B: 2\r\nX-C:3\r", {}},
+        {": blank\r\n  :blank\r\nno colon", {}},
+        {std::string("X-Z:a\0b\r\nX-Ok:", 14), {{"X-Ok", ""}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::pair<std::string, std::string>> got;
+        for (const HeaderLine& h : SplitHeaderLines(c.text)) got.emplace_back(h.name, h.value);
+        EXPECT_EQ(got, c.expected) << c.text;
+    }
 }
 
 TEST(HttpSessionWire, DefaultBlockMethodAndBody) {
