@@ -3,12 +3,16 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <string>
 
 namespace qivra {
 
+class ClickLabel;
+class DrawPopup;
 class Program;
+class StreakAlarmWindow;
 
 class AlertViews : public QObject {
     Q_OBJECT
@@ -16,17 +20,50 @@ public:
     explicit AlertViews(Program& program);
     ~AlertViews() override;
 
+    // Streak alarm. Open ⇔ 选择框3 ticked and disabled.
     void OpenStreakAlarm();
+    void PlaceStreakAlarm();
     void CheckStreakAlarm();
+    void SetAlarmTopmost();
+    void SetAlarmBlink();
+    void BlinkAlarmText();
     void CloseStreakAlarm();
+    // The window was closed from its title bar: the rest of 关闭, the window closes by itself.
+    void StreakAlarmClosedByUser();
     bool StreakAlarmOpen() const;
+    StreakAlarmWindow* StreakAlarm() const;
+
     // Refresh step 11: opens the popup when the newest period differs from the old caption's.
     void AnnounceDraw(const std::string& previousCaption);
+    void FillDrawPopup();
+    void TickPopupCountdown();
+    void CloseDrawPopup();
+    DrawPopup* Popup() const;
+
     void UpdateOutcomeStats();
     void PlayRefreshSound();
 
+    // The main window is going: the satellite windows go with it.
+    void CloseAll();
+
+Q_SIGNALS:
+    // A fresh window was built from its layout and is not yet shown; the event map wires it
+    // (and runs its "created" operation) here.
+    void drawPopupCreated(DrawPopup* popup);
+    void streakAlarmCreated(StreakAlarmWindow* alarm);
+
 private:
+    ClickLabel* AlarmLabel() const;
+    void SetAlarmCaption(const QString& caption);
+    void DropStreakAlarm(bool closeWindow);
+
     Program& program_;
+    QPointer<StreakAlarmWindow> alarm_;
+    QPointer<DrawPopup> popup_;
+    int popupTicks_ = 0;
+    // While the blink has the alarm text blanked, the caption to bring back.
+    bool blanked_ = false;
+    QString blankedCaption_;
 };
 
 }  // namespace qivra
