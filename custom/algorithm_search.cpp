@@ -42,12 +42,32 @@ std::string FormulaGenerator::RandomFormula(int positions, GeneratorMode mode) {
     return f;
 }
 
-std::array<std::string, 3> FormulaGenerator::Generation(GeneratorMode mode) {
-    const int k = Uniform(1, 4) == 4 ? 4 : 3;
+GeneratedAlgorithm FormulaGenerator::Draw(GeneratorMode mode) {
+    // Draws in RandomFormula's order, so a seed gives the same algorithms either way.
+    static constexpr char kOperators[] = {'+', '-', '*', '/'};
+    GeneratedAlgorithm g;
+    g.count = Uniform(1, 4) == 4 ? 4 : 3;
+    for (size_t f = 0; f < 3; ++f)
+        for (int i = 0; i < g.count; ++i) {
+            if (i > 0) g.operators[f][static_cast<size_t>(i - 1)] = mode == GeneratorMode::Mixed ? kOperators[Uniform(0, 3)] : '+';
+            g.positions[f][static_cast<size_t>(i)] = static_cast<uint8_t>(Uniform(1, 18));
+        }
+    return g;
+}
+
+std::array<std::string, 3> GeneratedAlgorithm::Texts() const {
     std::array<std::string, 3> out;
-    for (std::string& f : out) f = RandomFormula(k, mode);
+    for (size_t f = 0; f < 3; ++f)
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) out[f] += operators[f][static_cast<size_t>(i - 1)];
+            out[f] += '[';
+            out[f] += std::to_string(positions[f][static_cast<size_t>(i)]);
+            out[f] += ']';
+        }
     return out;
 }
+
+std::array<std::string, 3> FormulaGenerator::Generation(GeneratorMode mode) { return Draw(mode).Texts(); }
 
 int CriterionValue(const HitStats& stats, int criterion) {
     switch (criterion) {
@@ -96,8 +116,8 @@ void AlgorithmSearch::Run(SearchSnapshot snapshot, ProgressCallback onProgress, 
         return;
     }
 
-    std::atomic<uint64_t> total{0};
-    std::atomic<int> best{INT_MIN};
+    alignas(64) std::atomic<uint64_t> total{0};
+    alignas(64) std::atomic<int> best{INT_MIN};
     std::atomic<bool> found{false};
     std::mutex outcomeMutex;
     std::array<std::string, 3> lastOfFirstWorker;
@@ -118,31 +138,41 @@ void AlgorithmSearch::Run(SearchSnapshot snapshot, ProgressCallback onProgress, 
 
     auto work = [&](uint64_t seed, bool first) {
         FormulaGenerator generator(seed);
-        FormulaSet formulas;
-        std::array<std::string, 3> texts;
+        FormulaSet formulas;  // rebuilt in place for every candidate, no texts, no allocation
+        GeneratedAlgorithm candidate;
+        bool drawn = false;
         uint64_t local = 0;
+        uint64_t unreported = 0;  // counted into total in batches: the shared counter's cache
+                                  // line would otherwise bounce between the workers
         while (!stop_.load(std::memory_order_relaxed) && !found.load(std::memory_order_relaxed)) {
-            texts = generator.Generation(snapshot.mode);
-            for (size_t i = 0; i < 3; ++i) formulas[i] = Formula::Compile(texts[i]);
+            candidate = generator.Draw(snapshot.mode);
+            drawn = true;
+            for (size_t i = 0; i < 3; ++i)
+                formulas[i].AssignChain(candidate.positions[i].data(), candidate.operators[i].data(), candidate.count);
             const HitStats stats = *scorer.Score(formulas);
             const int value = CriterionValue(stats, snapshot.criterion);
-            total.fetch_add(1, std::memory_order_relaxed);
-            for (int b = best.load(); value > b && !best.compare_exchange_weak(b, value);) {
-            }
+            ++unreported;
+            if (value > best.load(std::memory_order_relaxed))
+                for (int b = best.load(); value > b && !best.compare_exchange_weak(b, value);) {
+                }
             if (value >= snapshot.threshold) {
                 std::lock_guard lock(outcomeMutex);
                 if (!found.load()) {
                     found.store(true);
                     outcome.end = SearchOutcome::End::Found;
-                    outcome.formulas = texts;
+                    outcome.formulas = candidate.Texts();
                     outcome.stats = stats;
                 }
                 break;
             }
-            if (first && (++local & 63) == 0 && std::chrono::steady_clock::now() - lastReport >= kProgressInterval)
-                report();
+            if ((++local & 63) == 0) {
+                total.fetch_add(unreported, std::memory_order_relaxed);
+                unreported = 0;
+                if (first && std::chrono::steady_clock::now() - lastReport >= kProgressInterval) report();
+            }
         }
-        if (first) lastOfFirstWorker = texts;
+        total.fetch_add(unreported, std::memory_order_relaxed);
+        if (first && drawn) lastOfFirstWorker = candidate.Texts();
     };
 
     const int workers = snapshot.workers < 1 ? 1 : snapshot.workers;

@@ -18,6 +18,15 @@ namespace qivra {
 
 enum class GeneratorMode { Mixed = 0, Simple = 1 };  // 混合算法: + - * /; 简易算法: + only
 
+// One generation before it is written out: three chains of positions and operators.
+struct GeneratedAlgorithm {
+    int count = 3;  // positions per formula, 3 or 4
+    std::array<std::array<uint8_t, 4>, 3> positions{};  // 1..18
+    std::array<std::array<char, 3>, 3> operators{};     // '+', '-', '*', '/'
+
+    std::array<std::string, 3> Texts() const;
+};
+
 // One generator, seeded once: reseeding from a clock would repeat every algorithm drawn within
 // the same tick.
 class FormulaGenerator {
@@ -26,6 +35,8 @@ public:
 
     // Three formulas with the same count of positions: four with probability 1/4, else three.
     std::array<std::string, 3> Generation(GeneratorMode mode);
+    // The same generation (the same draws from the generator), not yet written as text.
+    GeneratedAlgorithm Draw(GeneratorMode mode);
     // "[a1]o1[a2]o2[a3]" (and "o3[a4]" for four), positions uniform over 1..18.
     std::string RandomFormula(int positions, GeneratorMode mode);
 

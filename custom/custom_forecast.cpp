@@ -104,12 +104,15 @@ std::optional<HitStats> EvaluateAlgorithmReference(const DrawHistory& history, c
 AlgorithmScorer::AlgorithmScorer(const DrawHistory& history, PredictionKind kind, int window) {
     if (!WindowFits(history, window)) return;
     window_ = window;
-    positions_.resize(static_cast<size_t>(window));
+    columns_.assign(static_cast<size_t>(window) * 18, 0.0);
     hits_.resize(static_cast<size_t>(window) * kSums);
+    for (size_t p = 0; p < 18; ++p) columnStarts_[p] = columns_.data() + p * static_cast<size_t>(window);
+    FormulaPositions positions{};
     for (int k = 1; k <= window; ++k) {
-        FormulaPositions& p = positions_[static_cast<size_t>(k - 1)];
-        p.fill(0);
-        LoadFormulaPositions(history, k + 1, kFormulaDraws, p);
+        positions.fill(0);
+        LoadFormulaPositions(history, k + 1, kFormulaDraws, positions);
+        for (size_t p = 0; p < 18; ++p)
+            columns_[p * static_cast<size_t>(window) + static_cast<size_t>(k - 1)] = positions[p];
         const DrawRecord& drawn = history.at(k);
         const std::string& basePeriod = history.at(k + 1).period;
         for (int v = 0; v < kSums; ++v)
@@ -121,10 +124,16 @@ AlgorithmScorer::AlgorithmScorer(const DrawHistory& history, PredictionKind kind
 
 std::optional<HitStats> AlgorithmScorer::Score(const FormulaSet& formulas) const {
     if (!usable_) return std::nullopt;
+    // Search workers share one scorer; each thread keeps its own digits.
+    thread_local std::vector<int32_t> digits;
+    const size_t w = static_cast<size_t>(window_);
+    if (digits.size() < 3 * w) digits.resize(3 * w);
+    for (size_t f = 0; f < 3; ++f) formulas[f].EvaluateDigits(columnStarts_, window_, digits.data() + f * w);
     int wrong = 0, hitRun = 0, missRun = 0;
     for (int k = window_; k >= 1; --k) {
-        const int32_t v = PredictedSum(formulas, positions_[static_cast<size_t>(k - 1)]);
-        if (hits_[static_cast<size_t>((k - 1) * kSums + v)]) {
+        const size_t i = static_cast<size_t>(k - 1);
+        const int32_t v = digits[i] + digits[w + i] + digits[2 * w + i];
+        if (hits_[i * kSums + static_cast<size_t>(v)]) {
             ++hitRun;
             missRun = 0;
         } else {

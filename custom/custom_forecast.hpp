@@ -52,6 +52,8 @@ std::optional<HitStats> EvaluateAlgorithmReference(const DrawHistory& history, c
 class AlgorithmScorer {
 public:
     AlgorithmScorer(const DrawHistory& history, PredictionKind kind, int window);
+    AlgorithmScorer(const AlgorithmScorer&) = delete;  // columnStarts_ points into columns_
+    AlgorithmScorer& operator=(const AlgorithmScorer&) = delete;
 
     bool usable() const { return usable_; }
     std::optional<HitStats> Score(const FormulaSet& formulas) const;
@@ -60,8 +62,11 @@ private:
     static constexpr int kSums = 28;
     bool usable_ = false;
     int window_ = 0;
-    // Index k-1 for drawn period k: the positions of its base draw k+1.
-    std::vector<FormulaPositions> positions_;
+    // Column p (window_ values from columns_[p * window_]) holds position p+1 of every base
+    // draw: index k-1 for drawn period k, whose base draw is k+1. A formula runs down all of
+    // them in one pass.
+    std::vector<double> columns_;
+    std::array<const double*, 18> columnStarts_{};
     // Index (k-1)*28 + v: whether a forecast from predicted sum v is right for drawn period k.
     std::vector<uint8_t> hits_;
 };

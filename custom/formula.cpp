@@ -1,5 +1,6 @@
 #include "custom/formula.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -213,37 +214,171 @@ Formula Formula::Compile(std::string_view text) {
 
     // The evaluation stack is a fixed array; prove the code fits it.
     int depth = 0;
+    int deepest = 0;
     for (const Instruction& in : code) {
         if (in.op == Op::Constant || in.op == Op::Position) {
             if (++depth > kStackLimit) return f;
+            deepest = std::max(deepest, depth);
         } else if (in.op != Op::Negate) {
             --depth;
         }
     }
     if (depth != 1) return f;
 
-    f.code_ = std::move(code);
+    std::vector<Instruction> folded;
+    folded.reserve(code.size());
+    Fold(code.data(), code.size(), folded);
+
+    f.code_ = std::move(folded);
+    f.depth_ = deepest;
     f.valid_ = true;
     return f;
 }
 
-bool Formula::Evaluate(const FormulaPositions& positions, double& value) const {
-    if (!valid_) return false;
-    double stack[kStackLimit];
-    int top = -1;
-    for (const Instruction& in : code_) {
-        switch (in.op) {
-            case Op::Constant: stack[++top] = in.constant; break;
-            case Op::Position: stack[++top] = static_cast<double>(positions[in.position]); break;
-            case Op::Negate: stack[top] = -stack[top]; break;
-            case Op::Add: --top; stack[top] = stack[top] + stack[top + 1]; break;
-            case Op::Subtract: --top; stack[top] = stack[top] - stack[top + 1]; break;
-            case Op::Multiply: --top; stack[top] = stack[top] * stack[top + 1]; break;
-            case Op::Divide: --top; stack[top] = stack[top] / stack[top + 1]; break;
+void Formula::Fold(const Instruction* code, size_t size, std::vector<Instruction>& out) {
+    // The second operand of a binary operator is always the value pushed last.
+    for (size_t k = 0; k < size; ++k) {
+        const Instruction& in = code[k];
+        const bool operand = in.op == Op::Constant || in.op == Op::Position;
+        const Op next = k + 1 < size ? code[k + 1].op : Op::Negate;
+        if (operand && (next == Op::Add || next == Op::Subtract || next == Op::Multiply || next == Op::Divide)) {
+            const int offset = static_cast<int>(next) - static_cast<int>(Op::Add);
+            const Op base = in.op == Op::Position ? Op::AddPosition : Op::AddConstant;
+            out.push_back(Instruction{static_cast<Op>(static_cast<int>(base) + offset), in.position, in.constant});
+            ++k;
+        } else {
+            out.push_back(in);
         }
     }
-    value = stack[0];
+}
+
+void Formula::AssignChain(const uint8_t* positions, const char* operators, int count) {
+    text_.clear();
+    code_.clear();
+    valid_ = false;
+    if (count < 1 || count > 8) return;
+    // The shunting-yard pass of Compile, for operands and binary operators only.
+    Instruction raw[16];
+    size_t size = 0;
+    Op pending[8];
+    int open = 0;
+    int depth = 0, deepest = 0;
+    auto push = [&](uint8_t position) {
+        if (position < 1 || position > 18) return false;
+        raw[size++] = Instruction{Op::Position, static_cast<uint8_t>(position - 1), 0};
+        deepest = std::max(deepest, ++depth);
+        return true;
+    };
+    auto precedence = [](Op op) { return op == Op::Multiply || op == Op::Divide ? 2 : 1; };
+    if (!push(positions[0])) return;
+    for (int i = 1; i < count; ++i) {
+        Op op;
+        switch (operators[i - 1]) {
+            case '+': op = Op::Add; break;
+            case '-': op = Op::Subtract; break;
+            case '*': op = Op::Multiply; break;
+            case '/': op = Op::Divide; break;
+            default: return;
+        }
+        while (open > 0 && precedence(pending[open - 1]) >= precedence(op)) {
+            raw[size++] = Instruction{pending[--open], 0, 0};
+            --depth;
+        }
+        pending[open++] = op;
+        if (!push(positions[i])) return;
+    }
+    while (open > 0) raw[size++] = Instruction{pending[--open], 0, 0};
+    Fold(raw, size, code_);
+    depth_ = deepest;
+    valid_ = true;
+}
+
+bool Formula::Evaluate(const FormulaPositions& positions, double& value) const {
+    if (!valid_) return false;
+    // The top of the stack lives in acc; below it, stack[0..sp).
+    double stack[kStackLimit + 1];
+    int sp = 0;
+    double acc = 0;
+    for (const Instruction& in : code_) {
+        switch (in.op) {
+            case Op::Constant: stack[sp++] = acc; acc = in.constant; break;
+            case Op::Position: stack[sp++] = acc; acc = static_cast<double>(positions[in.position]); break;
+            case Op::Negate: acc = -acc; break;
+            case Op::Add: acc = stack[--sp] + acc; break;
+            case Op::Subtract: acc = stack[--sp] - acc; break;
+            case Op::Multiply: acc = stack[--sp] * acc; break;
+            case Op::Divide: acc = stack[--sp] / acc; break;
+            case Op::AddPosition: acc = acc + static_cast<double>(positions[in.position]); break;
+            case Op::SubtractPosition: acc = acc - static_cast<double>(positions[in.position]); break;
+            case Op::MultiplyPosition: acc = acc * static_cast<double>(positions[in.position]); break;
+            case Op::DividePosition: acc = acc / static_cast<double>(positions[in.position]); break;
+            case Op::AddConstant: acc = acc + in.constant; break;
+            case Op::SubtractConstant: acc = acc - in.constant; break;
+            case Op::MultiplyConstant: acc = acc * in.constant; break;
+            case Op::DivideConstant: acc = acc / in.constant; break;
+        }
+    }
+    value = acc;
     return true;
+}
+
+namespace {
+
+constexpr int kBlock = 64;  // position sets per pass of the code
+
+// The digit of every value of a block; the text is only written for values outside the range
+// where the integer part alone decides it.
+void BlockDigits(const double* values, int n, int32_t* digits) {
+    int rare = 0;
+    for (int i = 0; i < n; ++i) {
+        const double magnitude = std::fabs(values[i]);
+        const bool plain = magnitude < 2147483648.0 && (magnitude >= 1e-6 || values[i] == 0);
+        rare |= !plain;
+        // Below 2^31 the integer part fits 32 bits, which keeps the loop in vector registers.
+        const uint32_t whole = static_cast<uint32_t>(static_cast<int32_t>(plain ? magnitude : 0.0));
+        digits[i] = static_cast<int32_t>(whole % 10u);
+    }
+    if (rare)
+        for (int i = 0; i < n; ++i) digits[i] = DigitOfValue(values[i]);
+}
+
+}  // namespace
+
+void Formula::EvaluateDigits(const std::array<const double*, 18>& columns, int count, int32_t* digits) const {
+    if (!valid_) {
+        std::fill(digits, digits + std::max(count, 0), 0);
+        return;
+    }
+    // One block per stack level, reused by every formula this thread evaluates.
+    thread_local std::vector<double> scratch;
+    const size_t need = static_cast<size_t>(depth_ + 1) * kBlock;  // block 0 stays unused
+    if (scratch.size() < need) scratch.resize(need);
+    for (int start = 0; start < count; start += kBlock) {
+        const int n = std::min(kBlock, count - start);
+        double* top = scratch.data();  // the block of the value on top
+        for (const Instruction& in : code_) {
+            const double* column = columns[in.position] + start;
+            const double c = in.constant;
+            switch (in.op) {
+                case Op::Constant: top += kBlock; for (int i = 0; i < n; ++i) top[i] = c; break;
+                case Op::Position: top += kBlock; for (int i = 0; i < n; ++i) top[i] = column[i]; break;
+                case Op::Negate: for (int i = 0; i < n; ++i) top[i] = -top[i]; break;
+                case Op::Add: top -= kBlock; for (int i = 0; i < n; ++i) top[i] = top[i] + top[i + kBlock]; break;
+                case Op::Subtract: top -= kBlock; for (int i = 0; i < n; ++i) top[i] = top[i] - top[i + kBlock]; break;
+                case Op::Multiply: top -= kBlock; for (int i = 0; i < n; ++i) top[i] = top[i] * top[i + kBlock]; break;
+                case Op::Divide: top -= kBlock; for (int i = 0; i < n; ++i) top[i] = top[i] / top[i + kBlock]; break;
+                case Op::AddPosition: for (int i = 0; i < n; ++i) top[i] = top[i] + column[i]; break;
+                case Op::SubtractPosition: for (int i = 0; i < n; ++i) top[i] = top[i] - column[i]; break;
+                case Op::MultiplyPosition: for (int i = 0; i < n; ++i) top[i] = top[i] * column[i]; break;
+                case Op::DividePosition: for (int i = 0; i < n; ++i) top[i] = top[i] / column[i]; break;
+                case Op::AddConstant: for (int i = 0; i < n; ++i) top[i] = top[i] + c; break;
+                case Op::SubtractConstant: for (int i = 0; i < n; ++i) top[i] = top[i] - c; break;
+                case Op::MultiplyConstant: for (int i = 0; i < n; ++i) top[i] = top[i] * c; break;
+                case Op::DivideConstant: for (int i = 0; i < n; ++i) top[i] = top[i] / c; break;
+            }
+        }
+        BlockDigits(top, n, digits + start);
+    }
 }
 
 std::string JsNumberText(double value) {

@@ -22,6 +22,7 @@
 // - A position stands for its value, not for its text: a negative value is one operand.
 // Division is IEEE: x/0 is ±Infinity or NaN, which read as digit 0.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,24 +41,44 @@ public:
     Formula() = default;  // invalid: evaluates to "no value"
     static Formula Compile(std::string_view text);
 
+    // Rebuilds this formula, in place and without parsing, as "[p0] o0 [p1] o1 …" for count
+    // positions (1-based) and count-1 operators from "+-*/": the code Compile gives for that
+    // text. The text stays empty; the search makes it only for the algorithm it keeps.
+    void AssignChain(const uint8_t* positions, const char* operators, int count);
+
     bool valid() const { return valid_; }
     const std::string& text() const { return text_; }
 
     // The value of the formula; false for an invalid formula.
     bool Evaluate(const FormulaPositions& positions, double& value) const;
 
+    // Digits of many position sets at once, as EvaluateFormula gives them one by one:
+    // columns[p][i] is position p+1 of set i, for i < count. An invalid formula gives zeros.
+    // Each instruction runs over a block of sets, so dispatch is paid once per block.
+    void EvaluateDigits(const std::array<const double*, 18>& columns, int count, int32_t* digits) const;
+
 private:
-    enum class Op : uint8_t { Constant, Position, Negate, Add, Subtract, Multiply, Divide };
+    // Position and constant operands that a binary operator takes at once are folded into it
+    // ("…[8]+" becomes one AddPosition): the same operations in the same order, fewer steps.
+    enum class Op : uint8_t {
+        Constant, Position, Negate, Add, Subtract, Multiply, Divide,
+        AddPosition, SubtractPosition, MultiplyPosition, DividePosition,
+        AddConstant, SubtractConstant, MultiplyConstant, DivideConstant,
+    };
     struct Instruction {
         Op op;
-        uint8_t position;  // 0-based, for Op::Position
-        double constant;   // for Op::Constant
+        uint8_t position;  // 0-based, for the position operations
+        double constant;   // for the constant operations
     };
     // Deep enough for kMaxFormulaNesting: each open level holds at most two pending operands.
     static constexpr int kStackLimit = 2 * kMaxFormulaNesting + 8;
 
+    // Folds operands into the binary operators after them, appending to out.
+    static void Fold(const Instruction* code, size_t size, std::vector<Instruction>& out);
+
     std::string text_;
     std::vector<Instruction> code_;  // postfix order
+    int depth_ = 0;                  // the most values the code holds at once
     bool valid_ = false;
 };
 
