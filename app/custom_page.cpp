@@ -145,7 +145,7 @@ void CustomPage::EnableCustomAlgorithms() {
     if (!loaded.ok()) {
         storeDamaged_ = true;
         MessageBoxes::Show(w, Q(kInfoTitle),
-                           ToQString("算法文件已损坏，无法读取（" + loaded.error +
+                           ToQString("算法文件已损坏或无法读取（" + loaded.error +
                                      "）。\r\n\r\n该文件保持原样，不会被改动；算法列表从空开始。\r\n"
                                      "保存新算法时将用新列表覆盖该文件。"),
                            MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);

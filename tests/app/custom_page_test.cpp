@@ -275,6 +275,22 @@ TEST_F(CustomPageTest, ADamagedStoreIsReportedAndKeptUntilTheUserSaves) {
     EXPECT_EQ(list()->RowCount(), 1);
 }
 
+TEST_F(CustomPageTest, AFailedSaveIsReportedAndTakesTheRowBack) {
+    // The store's folder is a plain file: nothing can be written under it.
+    QFile blocker(dir_.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    storePath_ = dir_.filePath(QStringLiteral("not-a-folder/QivraData.ini")).toStdString();
+    ASSERT_NO_FATAL_FAILURE(StartEnabled());
+    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);  // the store cannot even be read
+    MessageBoxes::ClearShown();
+    SaveAs("存不下", "[1]", "[2]", "[3]");
+    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
+    EXPECT_TRUE(MessageBoxes::ShownBoxes()[0].text.contains(Q("保存失败")));
+    EXPECT_EQ(list()->RowCount(), 0);
+    EXPECT_TRUE(program_->custom().Algorithms().empty());
+}
+
 TEST_F(CustomPageTest, StatisticsFollowTheWindowAndTheKind) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
     const std::vector<std::array<std::string, 3>> algorithms = {
