@@ -68,6 +68,9 @@ public:
     bool RefreshInFlight() const { return refreshing_; }
     void ClockTick();
     void StepHistoryDepth(int step);
+    // The rest of the pass once the feed body of game is in hand, on the user-interface
+    // thread; Refresh calls it when the fetch returns, benchmarks call it with a body they hold.
+    void FinishRefresh(int game, const std::string& body);
 
     int GameIndex() const;
     int HistoryDepthValue() const;  // integer value of 编辑框1, read at the moment of use
@@ -84,7 +87,6 @@ Q_SIGNALS:
 private:
     bool LoadRemoteConfig();
     void MainWindowCreated();
-    void FinishRefresh(int game, const std::string& body);
     void ShowHistoryRows();
     void UpdateDrawPanel();
     std::string CurrentFeedUrl(int game) const;
