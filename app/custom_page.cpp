@@ -411,7 +411,7 @@ void CustomPage::StartSearch() {
 }
 
 void CustomPage::ShowSearchProgress() {
-    if (!progress_) return;
+    if (!progress_ || !program_.mainWindow()) return;
     SearchProgress p;
     {
         std::lock_guard lock(progress_->mutex);
@@ -426,7 +426,7 @@ void CustomPage::ShowSearchProgress() {
 }
 
 void CustomPage::WatchDrawDue() {
-    if (!searching_ || !search_) return;
+    if (!searching_ || !search_ || !program_.mainWindow()) return;
     auto* label = program_.mainWindow()->control<QLabel>(Q("标签7"));
     if (label && label->text().contains(Q(kDrawDueText))) search_->RequestStop();
 }
@@ -437,6 +437,7 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
     searching_ = false;
     progress_.reset();
     MainWindow* w = program_.mainWindow();
+    if (!w) return;  // the window closed while the worker finished
     if (auto* link = w->control<HyperLinker>(Q("超级链接框82"))) link->SetCaption(Q(kStartCaption));
     const bool haveFormulas = !outcome.formulas[0].empty() || !outcome.formulas[1].empty() || !outcome.formulas[2].empty();
     if (outcome.end != SearchOutcome::End::NoHistory && haveFormulas) {

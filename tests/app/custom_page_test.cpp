@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -220,9 +221,14 @@ TEST_F(CustomPageTest, SavedAlgorithmsComeBackDeleteAndClearRewriteTheStore) {
     EXPECT_EQ(list()->CellText(0, 4), Q("[4]+[5]|[6]|[7]*[8]"));
     EXPECT_EQ(LoadStoreFile(storePath_).rows, std::vector<CustomAlgorithm>{saved[1]});
 
-    // The menu's delete does not ask.
+    // A right press on a row makes it current and opens the menu there; its delete does not ask.
     MessageBoxes::ClearShown();
-    list()->SetCurrentRow(0);
+    list()->setCurrentItem(nullptr);
+    ASSERT_EQ(program_->state().selectedRow, -1);
+    QTest::mousePress(list()->viewport(), Qt::RightButton, {}, list()->visualItemRect(list()->topLevelItem(0)).center());
+    EXPECT_EQ(program_->state().selectedRow, 0);
+    EXPECT_TRUE(window().AlgorithmMenu()->isVisible());
+    window().AlgorithmMenu()->hide();
     window().DeleteAlgorithmAction()->trigger();
     EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
     EXPECT_EQ(list()->RowCount(), 0);
@@ -311,6 +317,9 @@ TEST_F(CustomPageTest, StatisticsFollowTheWindowAndTheKind) {
     expectStats(PredictionKind::Combination, 20);
 
     auto* windowBox = control<QComboBox>("组合框5");
+    Click("超级链接框89");  // the hidden list drops down under the link
+    EXPECT_TRUE(windowBox->view()->isVisible());
+    windowBox->hidePopup();
     windowBox->setCurrentIndex(1);
     Q_EMIT windowBox->activated(1);
     EXPECT_EQ(control<HyperLinker>("超级链接框89")->Caption(), Q("统计 30 期"));
