@@ -48,7 +48,7 @@ bool Ticked(Program& program, const char* name) {
 AlertViews::AlertViews(Program& program) : program_(program) {}
 
 AlertViews::~AlertViews() {
-    // Not closed: a close from here would count as the user's.
+    // Deleted, not closed: no close handler may reach into a program being torn down.
     delete popup_.data();
     delete alarm_.data();
 }
