@@ -328,7 +328,7 @@ constexpr int kBlock = 64;  // position sets per pass of the code
 
 // The digit of every value of a block; the text is only written for values outside the range
 // where the integer part alone decides it.
-void BlockDigits(const double* values, int n, int32_t* digits) {
+inline void BlockDigits(const double* values, int n, int32_t* digits) {
     int rare = 0;
     for (int i = 0; i < n; ++i) {
         const double magnitude = std::fabs(values[i]);
@@ -344,6 +344,12 @@ void BlockDigits(const double* values, int n, int32_t* digits) {
 
 }  // namespace
 
+// Built twice, for AVX2 and for any x86-64, and picked when the program loads: the blocks are
+// plain element-wise loops, twice as wide in AVX2 registers. No FMA, so every value is the
+// same as the scalar evaluation's.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void Formula::EvaluateDigits(const std::array<const double*, 18>& columns, int count, int32_t* digits) const {
     if (!valid_) {
         std::fill(digits, digits + std::max(count, 0), 0);
@@ -357,7 +363,7 @@ void Formula::EvaluateDigits(const std::array<const double*, 18>& columns, int c
         const int n = std::min(kBlock, count - start);
         double* top = scratch.data();  // the block of the value on top
         for (const Instruction& in : code_) {
-            const double* column = columns[in.position] + start;
+            const double* __restrict column = columns[in.position] + start;
             const double c = in.constant;
             switch (in.op) {
                 case Op::Constant: top += kBlock; for (int i = 0; i < n; ++i) top[i] = c; break;
