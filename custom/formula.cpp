@@ -243,8 +243,14 @@ void Formula::Fold(const Instruction* code, size_t size, std::vector<Instruction
         const Op next = k + 1 < size ? code[k + 1].op : Op::Negate;
         if (operand && (next == Op::Add || next == Op::Subtract || next == Op::Multiply || next == Op::Divide)) {
             const int offset = static_cast<int>(next) - static_cast<int>(Op::Add);
-            const Op base = in.op == Op::Position ? Op::AddPosition : Op::AddConstant;
-            out.push_back(Instruction{static_cast<Op>(static_cast<int>(base) + offset), in.position, in.constant});
+            if (in.op == Op::Position && !out.empty() && out.back().op == Op::Position) {
+                // A position pushed and at once combined with another: one step.
+                out.back().op = static_cast<Op>(static_cast<int>(Op::AddPair) + offset);
+                out.back().second = in.position;
+            } else {
+                const Op base = in.op == Op::Position ? Op::AddPosition : Op::AddConstant;
+                out.push_back(Instruction{static_cast<Op>(static_cast<int>(base) + offset), in.position, in.constant});
+            }
             ++k;
         } else {
             out.push_back(in);
@@ -316,6 +322,10 @@ bool Formula::Evaluate(const FormulaPositions& positions, double& value) const {
             case Op::SubtractConstant: acc = acc - in.constant; break;
             case Op::MultiplyConstant: acc = acc * in.constant; break;
             case Op::DivideConstant: acc = acc / in.constant; break;
+            case Op::AddPair: stack[sp++] = acc; acc = static_cast<double>(positions[in.position]) + static_cast<double>(positions[in.second]); break;
+            case Op::SubtractPair: stack[sp++] = acc; acc = static_cast<double>(positions[in.position]) - static_cast<double>(positions[in.second]); break;
+            case Op::MultiplyPair: stack[sp++] = acc; acc = static_cast<double>(positions[in.position]) * static_cast<double>(positions[in.second]); break;
+            case Op::DividePair: stack[sp++] = acc; acc = static_cast<double>(positions[in.position]) / static_cast<double>(positions[in.second]); break;
         }
     }
     value = acc;
@@ -364,6 +374,7 @@ void Formula::EvaluateDigits(const std::array<const double*, 18>& columns, int c
         double* top = scratch.data();  // the block of the value on top
         for (const Instruction& in : code_) {
             const double* __restrict column = columns[in.position] + start;
+            const double* __restrict right = columns[in.second] + start;
             const double c = in.constant;
             switch (in.op) {
                 case Op::Constant: top += kBlock; for (int i = 0; i < n; ++i) top[i] = c; break;
@@ -381,6 +392,10 @@ void Formula::EvaluateDigits(const std::array<const double*, 18>& columns, int c
                 case Op::SubtractConstant: for (int i = 0; i < n; ++i) top[i] = top[i] - c; break;
                 case Op::MultiplyConstant: for (int i = 0; i < n; ++i) top[i] = top[i] * c; break;
                 case Op::DivideConstant: for (int i = 0; i < n; ++i) top[i] = top[i] / c; break;
+                case Op::AddPair: top += kBlock; for (int i = 0; i < n; ++i) top[i] = column[i] + right[i]; break;
+                case Op::SubtractPair: top += kBlock; for (int i = 0; i < n; ++i) top[i] = column[i] - right[i]; break;
+                case Op::MultiplyPair: top += kBlock; for (int i = 0; i < n; ++i) top[i] = column[i] * right[i]; break;
+                case Op::DividePair: top += kBlock; for (int i = 0; i < n; ++i) top[i] = column[i] / right[i]; break;
             }
         }
         BlockDigits(top, n, digits + start);

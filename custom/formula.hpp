@@ -64,11 +64,14 @@ private:
         Constant, Position, Negate, Add, Subtract, Multiply, Divide,
         AddPosition, SubtractPosition, MultiplyPosition, DividePosition,
         AddConstant, SubtractConstant, MultiplyConstant, DivideConstant,
+        // Push position op second: "[a]*[b]" in one step.
+        AddPair, SubtractPair, MultiplyPair, DividePair,
     };
     struct Instruction {
         Op op;
         uint8_t position;  // 0-based, for the position operations
         double constant;   // for the constant operations
+        uint8_t second = 0;  // 0-based, the right operand of the pair operations
     };
     // Deep enough for kMaxFormulaNesting: each open level holds at most two pending operands.
     static constexpr int kStackLimit = 2 * kMaxFormulaNesting + 8;
