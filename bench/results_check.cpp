@@ -170,6 +170,19 @@ int main(int argc, char** argv) {
                 Fail("chain of " + texts[i] + " gives " + std::to_string(a) + ", its text " + std::to_string(b));
         }
     }
+    for (int c = 0; c < 6000; ++c, ++chainCases) {
+        const DrawHistory history = RandomHistory(static_cast<uint64_t>(c % 7) + 900);
+        const PredictionKind kind = kKinds[c % 9];
+        const int window = kWindows[c % 10];
+        const GeneratedAlgorithm g = generator.Draw(c % 3 ? GeneratorMode::Mixed : GeneratorMode::Simple);
+        FormulaSet chains;
+        for (size_t i = 0; i < 3; ++i) chains[i].AssignChain(g.positions[i].data(), g.operators[i].data(), g.count);
+        const auto fast = AlgorithmScorer(history, kind, window).Score(chains);
+        const auto plain = EvaluateAlgorithmReference(history, Compile(g.Texts()), kind, window);
+        if (fast != plain)
+            Fail("chains scored " + Text(fast) + " != plain " + Text(plain) + " for " + Names(g.Texts()) + ", kind " +
+                 KindCaption(kind) + ", window " + std::to_string(window));
+    }
     for (uint64_t seed = 1; seed <= 3; ++seed) {
         const uint64_t generation = 77 + seed;
         if (FormulaGenerator(generation).Generation(GeneratorMode::Mixed) !=

@@ -133,14 +133,11 @@ std::optional<HitStats> AlgorithmScorer::Score(const FormulaSet& formulas) const
     for (int k = window_; k >= 1; --k) {
         const size_t i = static_cast<size_t>(k - 1);
         const int32_t v = digits[i] + digits[w + i] + digits[2 * w + i];
-        if (hits_[i * kSums + static_cast<size_t>(v)]) {
-            ++hitRun;
-            missRun = 0;
-        } else {
-            ++wrong;
-            ++missRun;
-            hitRun = 0;
-        }
+        // Without branches: a hit or a miss is a coin toss the processor cannot predict.
+        const int hit = hits_[i * kSums + static_cast<size_t>(v)];
+        wrong += 1 - hit;
+        hitRun = (hitRun + 1) * hit;
+        missRun = (missRun + 1) * (1 - hit);
     }
     return Finish(window_, wrong, hitRun, missRun);
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "core/classify.hpp"
 #include "core/text.hpp"
@@ -235,6 +236,62 @@ Formula Formula::Compile(std::string_view text) {
     return f;
 }
 
+namespace {
+
+template <int O>
+inline double Apply(double x, double y) {
+    if constexpr (O == 0) return x + y;
+    else if constexpr (O == 1) return x - y;
+    else if constexpr (O == 2) return x * y;
+    else return x / y;
+}
+
+// One chain "[a] o1 [b] o2 [c] (o3 [d])" over a block, in the order the postfix code runs it:
+// runs of '*' and '/' left to right into a term, terms joined by '+' and '-' left to right,
+// each as soon as the term after it is complete.
+template <int... Ops>
+void ChainBlock(const double* const* operands, int n, double* out) {
+    constexpr int kOps[] = {Ops...};
+    constexpr int kCount = sizeof...(Ops);
+    for (int i = 0; i < n; ++i) {
+        double term = operands[0][i];
+        double sum = 0;
+        int pendingLow = -1;
+        for (int j = 0; j < kCount; ++j) {  // unrolled, the operators known
+            const double x = operands[j + 1][i];
+            const int op = kOps[j];
+            if (op >= 2) {
+                term = op == 2 ? Apply<2>(term, x) : Apply<3>(term, x);
+            } else {
+                if (pendingLow < 0) sum = term;
+                else sum = pendingLow == 0 ? Apply<0>(sum, term) : Apply<1>(sum, term);
+                pendingLow = op;
+                term = x;
+            }
+        }
+        out[i] = pendingLow < 0 ? term : pendingLow == 0 ? Apply<0>(sum, term) : Apply<1>(sum, term);
+    }
+}
+
+using ChainKernel = void (*)(const double* const*, int, double*);
+
+template <size_t... I>
+constexpr std::array<ChainKernel, sizeof...(I)> ThreeKernels(std::index_sequence<I...>) {
+    return {&ChainBlock<static_cast<int>(I / 4), static_cast<int>(I % 4)>...};
+}
+template <size_t... I>
+constexpr std::array<ChainKernel, sizeof...(I)> FourKernels(std::index_sequence<I...>) {
+    return {&ChainBlock<static_cast<int>(I / 16), static_cast<int>(I / 4 % 4), static_cast<int>(I % 4)>...};
+}
+constexpr auto kThreeKernels = ThreeKernels(std::make_index_sequence<16>());
+constexpr auto kFourKernels = FourKernels(std::make_index_sequence<64>());
+
+ChainKernel ChainKernelFor(int count, const std::array<uint8_t, 3>& ops) {
+    return count == 3 ? kThreeKernels[ops[0] * 4u + ops[1]] : kFourKernels[ops[0] * 16u + ops[1] * 4u + ops[2]];
+}
+
+}  // namespace
+
 void Formula::Fold(const Instruction* code, size_t size, std::vector<Instruction>& out) {
     // The second operand of a binary operator is always the value pushed last.
     for (size_t k = 0; k < size; ++k) {
@@ -262,7 +319,23 @@ void Formula::AssignChain(const uint8_t* positions, const char* operators, int c
     text_.clear();
     code_.clear();
     valid_ = false;
+    chainCount_ = 0;
     if (count < 1 || count > 8) return;
+    if (count == 3 || count == 4) {  // the chain's own loops evaluate it; no code needed
+        for (int i = 0; i < count; ++i) {
+            if (positions[i] < 1 || positions[i] > 18) return;
+            chainPositions_[static_cast<size_t>(i)] = static_cast<uint8_t>(positions[i] - 1);
+            if (i > 0) {
+                const char o = operators[i - 1];
+                if (o != '+' && o != '-' && o != '*' && o != '/') return;
+                chainOperators_[static_cast<size_t>(i - 1)] = o == '+' ? 0 : o == '-' ? 1 : o == '*' ? 2 : 3;
+            }
+        }
+        chainCount_ = count;
+        depth_ = 1;
+        valid_ = true;
+        return;
+    }
     // The shunting-yard pass of Compile, for operands and binary operators only.
     Instruction raw[16];
     size_t size = 0;
@@ -301,6 +374,16 @@ void Formula::AssignChain(const uint8_t* positions, const char* operators, int c
 
 bool Formula::Evaluate(const FormulaPositions& positions, double& value) const {
     if (!valid_) return false;
+    if (chainCount_ != 0) {
+        double operands[4];
+        const double* columns[4];
+        for (int i = 0; i < chainCount_; ++i) {
+            operands[i] = static_cast<double>(positions[chainPositions_[static_cast<size_t>(i)]]);
+            columns[i] = &operands[i];
+        }
+        ChainKernelFor(chainCount_, chainOperators_)(columns, 1, &value);
+        return true;
+    }
     // The top of the stack lives in acc; below it, stack[0..sp).
     double stack[kStackLimit + 1];
     int sp = 0;
@@ -348,8 +431,11 @@ inline void BlockDigits(const double* values, int n, int32_t* digits) {
         const uint32_t whole = static_cast<uint32_t>(static_cast<int32_t>(plain ? magnitude : 0.0));
         digits[i] = static_cast<int32_t>(whole % 10u);
     }
-    if (rare)
-        for (int i = 0; i < n; ++i) digits[i] = DigitOfValue(values[i]);
+    if (rare)  // a division by zero is common enough in searches: redo only those values
+        for (int i = 0; i < n; ++i) {
+            const double magnitude = std::fabs(values[i]);
+            if (!(magnitude < 2147483648.0 && (magnitude >= 1e-6 || values[i] == 0))) digits[i] = DigitOfValue(values[i]);
+        }
 }
 
 }  // namespace
@@ -369,6 +455,18 @@ void Formula::EvaluateDigits(const std::array<const double*, 18>& columns, int c
     thread_local std::vector<double> scratch;
     const size_t need = static_cast<size_t>(depth_ + 1) * kBlock;  // block 0 stays unused
     if (scratch.size() < need) scratch.resize(need);
+    if (chainCount_ != 0) {
+        const ChainKernel kernel = ChainKernelFor(chainCount_, chainOperators_);
+        for (int start = 0; start < count; start += kBlock) {
+            const int n = std::min(kBlock, count - start);
+            const double* operands[4];
+            for (int i = 0; i < chainCount_; ++i)
+                operands[i] = columns[chainPositions_[static_cast<size_t>(i)]] + start;
+            kernel(operands, n, scratch.data());
+            BlockDigits(scratch.data(), n, digits + start);
+        }
+        return;
+    }
     for (int start = 0; start < count; start += kBlock) {
         const int n = std::min(kBlock, count - start);
         double* top = scratch.data();  // the block of the value on top
@@ -413,6 +511,8 @@ int32_t DigitOfValue(double value) {
     const double magnitude = std::fabs(value);
     if (magnitude < 2147483648.0 && (magnitude >= 1e-6 || value == 0))
         return static_cast<int32_t>(static_cast<int64_t>(magnitude) % 10);
+    // "Infinity", "-Infinity" and "NaN" have no leading digits.
+    if (!std::isfinite(value)) return 0;
     char buf[48];
     const size_t length = JsNumberChars(value, buf);
     return LastDigit(IntegerValue(std::string_view(buf, length)));

@@ -82,6 +82,11 @@ private:
     std::string text_;
     std::vector<Instruction> code_;  // postfix order
     int depth_ = 0;                  // the most values the code holds at once
+    // A formula made by AssignChain of 3 or 4 positions is kept as its chain, without code:
+    // it runs as one loop made for its operators instead of stepping through instructions.
+    int chainCount_ = 0;
+    std::array<uint8_t, 4> chainPositions_{};  // 0-based
+    std::array<uint8_t, 3> chainOperators_{};  // 0 + 1 - 2 * 3 /
     bool valid_ = false;
 };
 
