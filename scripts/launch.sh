@@ -15,13 +15,13 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT INT TERM
 
-if curl -fsS -o /dev/null --max-time 2 "$config_url"; then
+if curl -fs -o /dev/null --max-time 2 "$config_url"; then
   echo "qivra: a results service already answers at $config_url"
 else
   "$service" > "$logdir/service.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 1 50); do
-    curl -fsS -o /dev/null --max-time 1 "$config_url" && break
+    curl -fs -o /dev/null --max-time 1 "$config_url" && break
     sleep 0.2
   done
   echo "qivra: started the local results service: $(head -n 1 "$logdir/service.log")"
