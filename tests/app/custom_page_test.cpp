@@ -225,7 +225,10 @@ TEST_F(CustomPageTest, SavedAlgorithmsComeBackDeleteAndClearRewriteTheStore) {
     MessageBoxes::ClearShown();
     list()->setCurrentItem(nullptr);
     ASSERT_EQ(program_->state().selectedRow, -1);
-    QTest::mousePress(list()->viewport(), Qt::RightButton, {}, list()->visualItemRect(list()->topLevelItem(0)).center());
+    const QPoint rowPoint = list()->visualItemRect(list()->topLevelItem(0)).center();
+    QTest::mousePress(list()->viewport(), Qt::RightButton, {}, rowPoint);
+    // Let go, or QTest keeps the button held for every later test's mouse events.
+    QTest::mouseRelease(list()->viewport(), Qt::RightButton, {}, rowPoint);
     EXPECT_EQ(program_->state().selectedRow, 0);
     EXPECT_TRUE(window().AlgorithmMenu()->isVisible());
     window().AlgorithmMenu()->hide();
