@@ -1,18 +1,11 @@
 #include "custom/custom_forecast.hpp"
 
+#include "plans/hit_stats.hpp"
+#include "plans/plan_view.hpp"
+
 namespace qivra {
 
 namespace {
-
-// The first n characters of a UTF-8 text (time texts are ASCII, but never cut a character).
-std::string FirstCharacters(const std::string& text, size_t n) {
-    size_t i = 0;
-    for (size_t count = 0; i < text.size() && count < n; ++count) {
-        ++i;
-        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
-    }
-    return text.substr(0, i);
-}
 
 // Row 1 shows only the forecast items; its sum cell belongs to the free view.
 class SkipSumCell final : public CellSink {
@@ -85,20 +78,8 @@ void WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vect
 std::optional<HitStats> EvaluateAlgorithmReference(const DrawHistory& history, const FormulaSet& formulas,
                                                    PredictionKind kind, int window) {
     if (!WindowFits(history, window)) return std::nullopt;
-    const std::vector<PlanForecast> forecasts = CustomForecasts(history, formulas, kind, window);
-    int wrong = 0, hitRun = 0, missRun = 0;
-    for (int k = window; k >= 1; --k) {
-        const DrawRecord& d = history.at(k);
-        if (IsHit(kind, forecasts[static_cast<size_t>(k)], d.sum, d.period)) {
-            ++hitRun;
-            missRun = 0;
-        } else {
-            ++wrong;
-            ++missRun;
-            hitRun = 0;
-        }
-    }
-    return Finish(window, wrong, hitRun, missRun);
+    // The plain path: forecasts as the page shows them, counted as the named plans are.
+    return CountHits(history, CustomForecasts(history, formulas, kind, window), kind, window);
 }
 
 AlgorithmScorer::AlgorithmScorer(const DrawHistory& history, PredictionKind kind, int window) {

@@ -53,7 +53,7 @@ protected:
 
 struct Fault {
     const char* name;
-    FaultSpec spec;
+    FaultSpec answer;  // what the service sends
     bool refused = false;  // nothing listens at the address
 };
 
@@ -78,10 +78,10 @@ TEST_F(FaultInjection, StartUpFetchFailuresShowTheUnreachableMessageAndEnd) {
         SCOPED_TRACE(fault.name);
         ASSERT_GT(service_->Start(), 0);
         ProgramServices s = ServicesWithOwnSession();
-        ExpectTimeOutFor(fault.spec);
+        ExpectTimeOutFor(fault.answer);
         if (fault.refused) service_->Stop();  // the address stays, nothing answers it
         service_->ClearFaults();
-        service_->SetFault(-1, fault.spec);
+        service_->SetFault(-1, fault.answer);
         MessageBoxes::ClearShown();
         const long rssBefore = PeakRssKb();
 
@@ -174,8 +174,8 @@ TEST_F(FaultInjection, RefreshFaultsKeepTheWindowAndTheNextGoodRefreshShowsNewDa
 
         // A new draw is published, but this refresh meets the fault.
         clock_->Advance(std::chrono::seconds(210));
-        service_->SetFault(1, c.fault.spec);
-        ExpectTimeOutFor(c.fault.spec);
+        service_->SetFault(1, c.fault.answer);
+        ExpectTimeOutFor(c.fault.answer);
         if (c.fault.refused) service_->Stop();
         const long rssBefore = PeakRssKb();
         RefreshAndWait();
@@ -206,7 +206,7 @@ TEST_F(FaultInjection, TimersKeepFiringDuringASlowFetch) {
     StartAndWaitForFirstRefresh();
     for (const Fault& fault : {Fault{"delay", Delay(2)}, Fault{"drip", Drip()}}) {
         SCOPED_TRACE(fault.name);
-        service_->SetFault(1, fault.spec);
+        service_->SetFault(1, fault.answer);
         int ticksDuringFetch = 0;
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&] {
