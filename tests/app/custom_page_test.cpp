@@ -107,8 +107,9 @@ protected:
             ASSERT_EQ(grid()->CellText(row, column).toStdString(), text) << row << "," << column;
         }
         for (const auto& [cell, colour] : expected.colours)
-            if (cell.first <= 100)
+            if (cell.first <= 100) {
                 ASSERT_EQ(grid()->CellTextColour(cell.first, cell.second), ToQColor(colour)) << cell.first;
+            }
     }
 
     ReportListView* list() { return control<ReportListView>("超级列表框2"); }

@@ -191,7 +191,9 @@ TEST_F(FaultInjection, RefreshFaultsKeepTheWindowAndTheNextGoodRefreshShowsNewDa
             EXPECT_EQ(caption->text(), captionText);
         }
 
-        if (c.fault.refused) ASSERT_EQ(service_->Start("127.0.0.1", port), port);
+        if (c.fault.refused) {
+            ASSERT_EQ(service_->Start("127.0.0.1", port), port);
+        }
         service_->ClearFaults();
         RefreshAndWait();
         EXPECT_EQ(std::stoll(program_->state().history.newest().period), std::stoll(before) + 1);

@@ -83,7 +83,9 @@ TEST_F(NewDrawRoad, OneRefreshBringsEveryViewToTheNewPeriod) {
         clock_->Advance(std::chrono::seconds(1));
         program_->ClockTick();
         ++ticks;
-        if (program_->RefreshInFlight()) ASSERT_TRUE(WaitForRefresh());
+        if (program_->RefreshInFlight()) {
+            ASSERT_TRUE(WaitForRefresh());
+        }
     }
     const DrawHistory& h = program_->state().history;
     const DrawRecord& d = h.newest();

@@ -65,9 +65,13 @@ protected:
         // Rows past the grid's end are not shown.
         ASSERT_EQ(grid->RowCount(), 101);
         for (const auto& [cell, text] : expected.texts)
-            if (cell.first < grid->RowCount()) ASSERT_EQ(Cell(grid, cell.first, cell.second), text) << cell.first << "," << cell.second;
+            if (cell.first < grid->RowCount()) {
+                ASSERT_EQ(Cell(grid, cell.first, cell.second), text) << cell.first << "," << cell.second;
+            }
         for (const auto& [cell, colour] : expected.colours)
-            if (cell.first < grid->RowCount()) ASSERT_EQ(grid->CellTextColour(cell.first, cell.second), ToQColor(colour)) << cell.first << "," << cell.second;
+            if (cell.first < grid->RowCount()) {
+                ASSERT_EQ(grid->CellTextColour(cell.first, cell.second), ToQColor(colour)) << cell.first << "," << cell.second;
+            }
     }
 
     void ExpectComingRow(const char* gridName) {

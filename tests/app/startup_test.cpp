@@ -41,7 +41,9 @@ TEST_F(ProgramFixture, AnotherPublishedVersionAsksAndEnds) {
         EXPECT_TRUE(box.text.startsWith(QString::fromUtf8("软件已更新，请下载最新版使用\r\n\r\n最新版本：1.4.1\r\n\r\n")));
         EXPECT_TRUE(box.text.endsWith(QString::fromUtf8("是否打开网站？")));
         EXPECT_EQ(openedUrls_.size(), answer == Answer::Yes ? 1u : 0u);
-        if (!openedUrls_.empty()) EXPECT_EQ(openedUrls_[0].toString().toStdString(), CompiledInSettings().downloadPage);
+        if (!openedUrls_.empty()) {
+            EXPECT_EQ(openedUrls_[0].toString().toStdString(), CompiledInSettings().downloadPage);
+        }
     }
 }
 
@@ -149,7 +151,9 @@ TEST_F(ProgramFixture, TheClockRefreshesWhenTheNextDrawIsDue) {
     for (int s = 0; s < 400 && !changed; ++s) {
         clock_->Advance(std::chrono::seconds(1));
         program_->ClockTick();
-        if (program_->RefreshInFlight()) ASSERT_TRUE(WaitForRefresh());
+        if (program_->RefreshInFlight()) {
+            ASSERT_TRUE(WaitForRefresh());
+        }
         changed = program_->state().history.newest().period != before;
     }
     EXPECT_TRUE(changed);

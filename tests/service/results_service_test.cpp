@@ -8,18 +8,27 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/text.hpp"
 #include "net/remote_config.hpp"
+#include "net/pattern_matcher.hpp"
 #include "net/results_feed.hpp"
 #include "net/string_cipher.hpp"
 
 namespace qivra {
 namespace {
+
+// The line and its groups when the whole line matches the pattern; empty otherwise.
+std::vector<std::string> MatchWholeLine(const std::string& pattern, const std::string& line) {
+    PatternMatcher matcher;
+    if (!matcher.Create("^" + pattern + "$", line, true) || matcher.MatchCount() != 1) return {};
+    std::vector<std::string> groups{matcher.MatchText(1)};
+    for (int j = 1; j <= matcher.SubMatchCount(); ++j) groups.push_back(matcher.SubMatchText(1, j));
+    return groups;
+}
 
 using std::chrono::system_clock;
 
@@ -140,13 +149,13 @@ TEST_F(ResultsServiceTest, Game0FeedFollowsTheFiveMinuteDaytimeSchedule) {
     EXPECT_EQ(tail, "");  // CR LF after the last line too
     ASSERT_GE(lines.size(), 120u);
 
-    const std::regex pattern(R"((\d+)-(\d{4})-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})-(\d) \+ (\d) \+ (\d) = (\d+))");
+    const std::string pattern = R"((\d+)-(\d{4})-(\d{2})-(\d{2}) (\d{2}):(\d{2}):(\d{2})-(\d) \+ (\d) \+ (\d) = (\d+))";
     long long previousPeriod = 0;
     system_clock::time_point previousTime;
     int dayBreaks = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(lines[i], m, pattern)) << lines[i];
+        const std::vector<std::string> m = MatchWholeLine(pattern, lines[i]);
+        ASSERT_FALSE(m.empty()) << lines[i];
         const long long period = std::stoll(m[1]);
         EXPECT_LT(period + 1, 2147483647LL);
         const auto when = Local(std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4]), std::stoi(m[5]), std::stoi(m[6]),
@@ -179,13 +188,13 @@ TEST_F(ResultsServiceTest, Game1FeedDrawsEvery210SecondsAroundTheClock) {
     const auto lines = Lines(Body(ResultsService::FeedPath(1)), &tail);
     EXPECT_EQ(tail, "");
     ASSERT_GE(lines.size(), 120u);
-    const std::regex pattern(R"((\d+)-(\d{2}):(\d{2}):(\d{2})-(\d)\+(\d)\+(\d))");
+    const std::string pattern = R"((\d+)-(\d{2}):(\d{2}):(\d{2})-(\d)\+(\d)\+(\d))";
     long long previousPeriod = 0;
     int previousSecondOfDay = 0;
     bool sawSmallHours = false;
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(lines[i], m, pattern)) << lines[i];
+        const std::vector<std::string> m = MatchWholeLine(pattern, lines[i]);
+        ASSERT_FALSE(m.empty()) << lines[i];
         const long long period = std::stoll(m[1]);
         const int secondOfDay = std::stoi(m[2]) * 3600 + std::stoi(m[3]) * 60 + std::stoi(m[4]);
         sawSmallHours |= std::stoi(m[2]) < 9;
