@@ -14,6 +14,7 @@
 #include "core/classify.hpp"
 #include "core/draw.hpp"
 #include "core/text.hpp"
+#include "plans/hit_stats.hpp"
 #include "plans/prediction.hpp"
 
 namespace qivra::bench {
@@ -47,7 +48,7 @@ public:
     std::optional<HitStats> Score(const DrawHistory& history, const std::array<std::string, 3>& formulas,
                                   PredictionKind kind, int window) {
         if (history.size() < 10 || window < 1 || window + 6 > history.size()) return std::nullopt;
-        int wrong = 0, hitRun = 0, missRun = 0;
+        HitWalk walk;
         FormulaPositions positions{};
         for (int k = window; k >= 1; --k) {
             LoadFormulaPositions(history, k + 1, 6, positions);
@@ -55,22 +56,9 @@ public:
                 Digit(formulas[0], positions) + Digit(formulas[1], positions) + Digit(formulas[2], positions);
             const PlanForecast forecast = DeriveForecast(sum, kind, history.at(k + 1).period);
             const DrawRecord& drawn = history.at(k);
-            if (IsHit(kind, forecast, drawn.sum, drawn.period)) {
-                ++hitRun;
-                missRun = 0;
-            } else {
-                ++wrong;
-                ++missRun;
-                hitRun = 0;
-            }
+            walk.Add(IsHit(kind, forecast, drawn.sum, drawn.period));
         }
-        HitStats s;
-        s.wrong = wrong;
-        s.right = window - wrong;
-        s.accuracy = s.right * 100 / window;
-        s.hitRun = hitRun;
-        s.missRun = missRun;
-        return s;
+        return walk.Result(window);
     }
 
 private:

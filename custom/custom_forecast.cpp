@@ -28,16 +28,6 @@ bool WindowFits(const DrawHistory& history, int window) {
            static_cast<int64_t>(window) + kFormulaDraws <= history.size();
 }
 
-HitStats Finish(int window, int wrong, int hitRun, int missRun) {
-    HitStats s;
-    s.wrong = wrong;
-    s.right = window - wrong;
-    s.accuracy = static_cast<int32_t>(static_cast<int64_t>(s.right) * 100 / window);
-    s.hitRun = hitRun;
-    s.missRun = missRun;
-    return s;
-}
-
 }  // namespace
 
 int32_t PredictedSum(const FormulaSet& formulas, const FormulaPositions& positions) {
@@ -120,7 +110,7 @@ std::optional<HitStats> AlgorithmScorer::Score(const FormulaSet& formulas) const
         hitRun = (hitRun + 1) * hit;
         missRun = (missRun + 1) * (1 - hit);
     }
-    return Finish(window_, wrong, hitRun, missRun);
+    return MakeHitStats(window_, wrong, hitRun, missRun);
 }
 
 std::optional<HitStats> EvaluateAlgorithm(const DrawHistory& history, const FormulaSet& formulas,
@@ -128,23 +118,16 @@ std::optional<HitStats> EvaluateAlgorithm(const DrawHistory& history, const Form
     if (!WindowFits(history, window)) return std::nullopt;
     // One pass, oldest period first; the forecast texts fit the strings' inline buffers, so
     // nothing is allocated per base draw.
-    int wrong = 0, hitRun = 0, missRun = 0;
+    HitWalk walk;
     FormulaPositions positions{};
     for (int k = window; k >= 1; --k) {
         LoadFormulaPositions(history, k + 1, kFormulaDraws, positions);
         const PlanForecast forecast =
             DeriveForecast(PredictedSum(formulas, positions), kind, history.at(k + 1).period);
         const DrawRecord& drawn = history.at(k);
-        if (IsHit(kind, forecast, drawn.sum, drawn.period)) {
-            ++hitRun;
-            missRun = 0;
-        } else {
-            ++wrong;
-            ++missRun;
-            hitRun = 0;
-        }
+        walk.Add(IsHit(kind, forecast, drawn.sum, drawn.period));
     }
-    return Finish(window, wrong, hitRun, missRun);
+    return walk.Result(window);
 }
 
 }  // namespace qivra

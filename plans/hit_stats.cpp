@@ -7,27 +7,28 @@
 
 namespace qivra {
 
+HitStats MakeHitStats(int32_t counted, int32_t wrong, int32_t hitRun, int32_t missRun) {
+    HitStats stats;
+    if (counted <= 0) return stats;
+    stats.wrong = wrong;
+    stats.right = counted - wrong;
+    stats.accuracy = static_cast<int32_t>(int64_t{stats.right} * 100 / counted);
+    stats.hitRun = hitRun;
+    stats.missRun = missRun;
+    return stats;
+}
+
 HitStats CountHits(const DrawHistory& history, const std::vector<PlanForecast>& forecasts, PredictionKind kind,
                    int window) {
-    HitStats stats;
     const int64_t counted =
         std::min<int64_t>({int64_t{window}, static_cast<int64_t>(forecasts.size()) - 1, history.size()});
-    if (counted <= 0) return stats;
+    if (counted <= 0) return {};
+    HitWalk walk;
     for (int k = static_cast<int>(counted); k >= 1; --k) {
         const DrawRecord& d = history.at(k);
-        if (IsHit(kind, forecasts[static_cast<size_t>(k)], d.sum, d.period)) {
-            ++stats.hitRun;
-            stats.missRun = 0;
-        } else {
-            ++stats.wrong;
-            ++stats.missRun;
-            stats.hitRun = 0;
-        }
+        walk.Add(IsHit(kind, forecasts[static_cast<size_t>(k)], d.sum, d.period));
     }
-    const auto n = static_cast<int32_t>(counted);
-    stats.right = n - stats.wrong;
-    stats.accuracy = static_cast<int32_t>(int64_t{stats.right} * 100 / n);
-    return stats;
+    return walk.Result(static_cast<int32_t>(counted));
 }
 
 std::optional<HitStats> ComputeHitStats(const DrawHistory& history, const PlanDefinition& plan, PredictionKind kind,

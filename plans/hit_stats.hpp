@@ -11,6 +11,31 @@
 
 namespace qivra {
 
+// The statistics of counted judged periods with the given wrong count and final runs
+// (all zeros when nothing was counted).
+HitStats MakeHitStats(int32_t counted, int32_t wrong, int32_t hitRun, int32_t missRun);
+
+// A walk over drawn periods, oldest first: every view's statistics count the same way.
+class HitWalk {
+public:
+    void Add(bool hit) {
+        if (hit) {
+            ++hitRun_;
+            missRun_ = 0;
+        } else {
+            ++wrong_;
+            ++missRun_;
+            hitRun_ = 0;
+        }
+    }
+    HitStats Result(int32_t counted) const { return MakeHitStats(counted, wrong_, hitRun_, missRun_); }
+
+private:
+    int32_t wrong_ = 0;
+    int32_t hitRun_ = 0;
+    int32_t missRun_ = 0;
+};
+
 // Walks drawn periods k = window..1 (oldest first) judging forecasts[k] against draw k.
 // A window beyond the forecasts or the history counts the periods that exist; right, wrong
 // and accuracy refer to those. Window 0 or less gives zeros.
