@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
 
@@ -43,7 +42,7 @@ QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 template <class T>
 static T* Control(MainWindow* w, const char* name) {
-    return w ? w->findChild<T*>(QString::fromUtf8(name)) : nullptr;
+    return w ? w->control<T>(QString::fromUtf8(name)) : nullptr;
 }
 
 Program::Program(ProgramServices services, QObject* parent) : QObject(parent), services_(std::move(services)) {
@@ -114,7 +113,6 @@ bool Program::LoadRemoteConfig() {
     Control<StatusStrip>(window_.data(), "状态条1")->SetPartText(2, ToQString("当前状态：连接服务器成功，当前版本:" + config.version));
     Control<QLabel>(window_.data(), "标签8")->setText(ToQString(config.notice));
     if (auto* notes = Control<QPlainTextEdit>(window_.data(), "编辑框2")) notes->setPlainText(ToQString(config.updateNotes));
-    if (auto* notes = Control<QTextEdit>(window_.data(), "编辑框2")) notes->setPlainText(ToQString(config.updateNotes));
     state_.config = std::move(config);
     return true;
 }
