@@ -36,6 +36,16 @@ bool HasLineBreakOrZero(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
+// A method goes into the request line as it stands: only a token (RFC 9110) cannot break it.
+bool IsToken(std::string_view text) {
+    constexpr std::string_view kSymbols = "!#$%&'*+-.^_`|~";
+    for (char c : text) {
+        const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!alnum && kSymbols.find(c) == std::string_view::npos) return false;
+    }
+    return !text.empty();
+}
+
 // Header lines are split at CR LF; a text without CR LF is one line.
 std::vector<std::string_view> HeaderLines(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -247,7 +257,7 @@ std::string HttpSession::Request(HttpRequest& request) {
 
     std::string method = UpperAscii(request.method);
     if (method.empty()) method = "GET";
-    if (HasLineBreakOrZero(method) || HasLineBreakOrZero(request.url)) return {};
+    if (!IsToken(method) || HasLineBreakOrZero(request.url)) return {};
 
     if (request.timeoutSeconds != -1) {
         long seconds = request.timeoutSeconds < 1 ? defaultTimeoutSeconds_ : request.timeoutSeconds;
@@ -257,8 +267,12 @@ std::string HttpSession::Request(HttpRequest& request) {
 
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Addresses come from the configuration and from redirects: never a local file, FTP or any
+    // other scheme. A libcurl that cannot take the lists gets no request at all.
+    if (curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https") != CURLE_OK ||
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") != CURLE_OK) {
+        return {};
+    }
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, request.noRedirect ? 0L : 1L);

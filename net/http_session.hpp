@@ -13,7 +13,7 @@ class CookieStore;
 
 struct HttpRequest {
     std::string url;              // absolute "http://" or "https://" URL
-    std::string method;           // upper-cased before use; empty means GET
+    std::string method;           // upper-cased before use; empty means GET; not a token: refused
     std::string bodyText;         // sent when bodyBytes is empty
     std::string cookies;          // in: Cookie header to send; out: the updated jar
     std::string returnedCookies;  // out: "name=value; " for every Set-Cookie received
@@ -40,7 +40,8 @@ public:
     void SetDefaultTimeout(int32_t seconds) { defaultTimeoutSeconds_ = seconds < 1 ? kDefaultTimeoutSeconds : seconds; }
 
     // The response body; empty on any failure, including an HTTP status outside 2xx (headers,
-    // redirect target and cookies are still reported then).
+    // redirect target and cookies are still reported then). Only http and https are fetched,
+    // redirects included; a URL holding CR, LF or a zero byte is refused before any connection.
     std::string Request(HttpRequest& request);
 
     // GET with every default; the body up to its first zero byte.

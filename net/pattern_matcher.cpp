@@ -15,6 +15,9 @@ struct CodeFree {
 struct CompileContextFree {
     void operator()(pcre2_compile_context* p) const { pcre2_compile_context_free(p); }
 };
+struct MatchContextFree {
+    void operator()(pcre2_match_context* p) const { pcre2_match_context_free(p); }
+};
 struct MatchDataFree {
     void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); }
 };
@@ -25,6 +28,7 @@ constexpr size_t kUnset = std::string::npos;
 
 void PatternMatcher::Clear() {
     compiled_ = false;
+    limitHit_ = false;
     pattern_.clear();
     source_.clear();
     groupCount_ = 0;
@@ -54,6 +58,12 @@ bool PatternMatcher::Create(std::string_view pattern, std::string_view source, b
     std::unique_ptr<pcre2_match_data, MatchDataFree> data(
         pcre2_match_data_create_from_pattern(code.get(), nullptr));
     if (!data) return false;
+    // The texts come from outside: every run is bounded in steps and in backtracking depth
+    // (which also bounds the engine's heap).
+    std::unique_ptr<pcre2_match_context, MatchContextFree> matchContext(pcre2_match_context_create(nullptr));
+    if (!matchContext) return false;
+    pcre2_set_match_limit(matchContext.get(), kMatchStepLimit);
+    pcre2_set_depth_limit(matchContext.get(), kMatchDepthLimit);
     uint32_t groups = 0;
     pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
 
@@ -63,7 +73,7 @@ bool PatternMatcher::Create(std::string_view pattern, std::string_view source, b
     size_t offset = 0;
     uint32_t flags = 0;
     while (offset <= length) {
-        const int rc = pcre2_match(code.get(), subject, length, offset, flags, data.get(), nullptr);
+        const int rc = pcre2_match(code.get(), subject, length, offset, flags, data.get(), matchContext.get());
         if (rc == PCRE2_ERROR_NOMATCH) {
             if (flags == 0) break;
             // The last match was empty and no non-empty one starts there: step one character,
@@ -72,7 +82,11 @@ bool PatternMatcher::Create(std::string_view pattern, std::string_view source, b
             flags = 0;
             continue;
         }
-        if (rc < 0) return false;  // match or heap limit, or another engine failure
+        if (rc < 0) {
+            // A run that gave up proves nothing about the rest of the text: no partial result.
+            limitHit_ = rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT;
+            return false;
+        }
         const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data.get());
         if (ov[0] > ov[1] || ov[1] > length) return false;  // \K tricks; never a reversed span
         std::vector<Span> spans(groups + 1, Span{kUnset, 0});

@@ -62,10 +62,16 @@ std::optional<DrawHistory> ParseFeed(std::string_view body, int gameIndex, int d
     // CR LF), so matching batches of whole lines finds what one run over the body would.
     std::vector<DrawRecord> draws;
     bool done = static_cast<int>(draws.size()) >= depth;
+    bool failed = false;
     std::string batch;
     auto matchBatch = [&] {
         PatternMatcher m;
-        if (!batch.empty() && m.Create(pattern, batch, false, true, true)) {
+        if (batch.empty()) return;
+        if (!m.Create(pattern, batch, false, true, true)) {
+            // The matcher gave up (a line built to exhaust its limits): the draws of this batch
+            // are unknown, so a history without them would only look complete.
+            failed = done = true;
+        } else {
             for (int i = 1; i <= m.MatchCount() && !done; ++i) {
                 std::optional<DrawRecord> record = RecordOf(m, i, gameIndex);
                 if (!record) {
@@ -86,12 +92,17 @@ std::optional<DrawHistory> ParseFeed(std::string_view body, int gameIndex, int d
         std::string_view line = body.substr(pos, lf + 1 - pos);
         pos = lf + 1;
         if (!CanMatch(line, gameIndex)) continue;
+        // A batch is flushed before it would outgrow its size, so a long line is matched alone,
+        // after the lines before it, and only when the history still needs it.
+        if (!batch.empty() && batch.size() + line.size() > kBatchBytes) {
+            matchBatch();
+            if (done) break;
+        }
         batch += line;
-        if (batch.size() >= kBatchBytes) matchBatch();
     }
     if (!done) matchBatch();
 
-    if (static_cast<int>(draws.size()) < kMinFeedDraws) return std::nullopt;
+    if (failed || static_cast<int>(draws.size()) < kMinFeedDraws) return std::nullopt;
     return DrawHistory(std::move(draws));
 }
 

@@ -20,6 +20,8 @@ inline constexpr int kMinFeedDraws = 5;
 // The newest `depth` draws of the feed, newest first, sums computed from the digits. Fewer
 // matching lines than kMinFeedDraws gives nullopt. A matching line whose digit group is not
 // three digits 0-9 ends the history before it; if fewer than kMinFeedDraws draws remain, nullopt.
+// A line the matcher cannot finish within its limits (see kMatchStepLimit) makes the whole
+// body unreadable: nullopt, never a history with a gap. Time is linear in the body's size.
 std::optional<DrawHistory> ParseFeed(std::string_view body, int gameIndex,
                                      int depth = kDefaultHistoryDepth + kHistoryLookback);
 

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -57,6 +58,7 @@ public:
     }
     ~RawListener() { ::close(fd_); }
     int fd() const { return fd_; }
+    int port() const { return port_; }
     std::string url(const std::string& path = "/") const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
     }
@@ -92,6 +94,16 @@ std::string CaptureOneRequest(const RawListener& listener) {
     return got;
 }
 
+// Whether a connection waits in the listener's queue; it is taken and closed, so the next
+// question starts afresh. A request returns only after its connection was made, so nothing
+// waiting means nothing was attempted.
+bool ConnectionArrived(const RawListener& listener) {
+    pollfd p{listener.fd(), POLLIN, 0};
+    if (::poll(&p, 1, 0) != 1) return false;
+    ::close(::accept(listener.fd(), nullptr, nullptr));
+    return true;
+}
+
 std::string WireOf(HttpRequest request, const RawListener& listener) {
     std::string wire;
     std::thread server([&] { wire = CaptureOneRequest(listener); });
@@ -114,6 +126,39 @@ TEST(HttpSessionWire, HeaderLinesSplitAtCrLfAndFirstColon) {
     EXPECT_NE(wire.find("\r\nX-Empty:\r\n"), std::string::npos) << wire;
     EXPECT_EQ(wire.find("No colon"), std::string::npos);
     EXPECT_EQ(wire.find("Referer:"), std::string::npos) << "extra headers replace the default block";
+}
+
+TEST(HttpSessionWire, LineBreaksInUrlOrMethodSendNothing) {
+    RawListener listener;
+    HttpRequest control;
+    control.url = listener.url("/a");
+    control.method = "get";
+    EXPECT_EQ(WireOf(control, listener).rfind("GET /a HTTP/1.1\r\n", 0), 0u);
+
+    struct Case {
+        std::string url;
+        std::string method;
+    };
+    const Case cases[] = {
+        {listener.url("/a\r\nX-Injected: 1"), "GET"},
+        {listener.url("/a\nb"), "GET"},
+        {listener.url("/a\rb"), "GET"},
+        {listener.url(std::string("/a\0b", 4)), "GET"},
+        {listener.url("/a"), "GET\r\nX-Injected: 1"},
+        {listener.url("/a"), "GE\nT"},
+        {listener.url("/a"), "POST\r"},
+        {listener.url("/a"), std::string("GET\0", 4)},
+        {listener.url("/a"), "GET /b HTTP/1.0"},  // a second request line in the first
+    };
+    HttpSession session;
+    for (const Case& c : cases) {
+        HttpRequest request;
+        request.url = c.url;
+        request.method = c.method;
+        request.timeoutSeconds = 2;
+        EXPECT_EQ(session.Request(request), "") << c.url << " " << c.method;
+        EXPECT_FALSE(ConnectionArrived(listener)) << c.url << " " << c.method;
+    }
 }
 
 TEST(SplitHeaderLines, NothingSmuggledPastALine) {
@@ -238,6 +283,9 @@ protected:
             res.status = 500;
             res.set_content("版本:error page]1", "text/plain");
         });
+        server_.Get("/redirect", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_redirect(req.get_param_value("to"));
+        });
         server_.Get("/huge", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(std::string(kMaxResponseBody + 1, 'x'), "text/plain");
         });
@@ -309,6 +357,39 @@ TEST_F(HttpSessionServer, FailuresGiveAnEmptyBody) {
     missing.url = url("/missing");
     session.Request(missing);
     EXPECT_NE(missing.responseHeaders.find("404"), std::string::npos) << "headers are still reported";
+}
+
+TEST_F(HttpSessionServer, OtherSchemesAreNeverFetchedNorFollowed) {
+    const fs::path secret = folder_.path() / "secret.txt";
+    std::ofstream(secret) << "local file";
+    const std::string fileUrl = "file://" + secret.string();
+    RawListener other;  // would see the connection of an FTP, DICT or Gopher client
+    const std::string otherHost = "127.0.0.1:" + std::to_string(other.port());
+    const std::string ftpUrl = "ftp://" + otherHost + "/x";
+    auto redirect = [&](const std::string& to) { return url("/redirect?to=" + httplib::detail::encode_query_param(to)); };
+
+    const std::string cases[] = {
+        fileUrl,
+        "FILE://" + secret.string(),
+        ftpUrl,
+        "dict://" + otherHost + "/d:x",
+        "gopher://" + otherHost + "/",
+        redirect(fileUrl),
+        redirect(ftpUrl),
+    };
+    HttpSession session;
+    session.SetDefaultTimeout(2);
+    for (const std::string& target : cases) {
+        EXPECT_EQ(session.FetchText(target), "") << target;
+        EXPECT_FALSE(ConnectionArrived(other)) << target;
+    }
+    // The redirect itself arrived; only following it was refused.
+    HttpRequest request;
+    request.url = redirect(fileUrl);
+    EXPECT_EQ(session.Request(request), "");
+    EXPECT_EQ(request.redirectTarget, fileUrl);
+    // The control: the same redirect to an http address is followed.
+    EXPECT_EQ(session.FetchText(redirect(url("/target"))), "arrived");
 }
 
 TEST(HttpSessionTimeout, SilentServerEndsWithinTheTimeout) {

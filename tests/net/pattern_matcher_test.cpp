@@ -125,10 +125,34 @@ TEST(PatternMatcher, FailuresAndFreshObjectsGiveEmptyResults) {
         EXPECT_EQ(m.MatchText(1), "");
         EXPECT_EQ(m.PatternText(), "");
         EXPECT_EQ(m.Replace("x"), "");
+        EXPECT_FALSE(m.LimitHit());
     }
-    // Catastrophic backtracking hits the engine's limit instead of hanging.
-    EXPECT_FALSE(m.Create("(a+)+$", std::string(40, 'a') + "!"));
-    EXPECT_EQ(m.MatchCount(), 0);
+}
+
+TEST(PatternMatcher, LimitsEndRunawayRunsWithoutPartialResults) {
+    struct Case {
+        const char* what;
+        const char* pattern;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"steps grow exponentially", "(a+)+$", std::string(40, 'a') + "!"},
+        // Matches with the library's default limits, but needs a frame per letter.
+        {"backtracking depth grows with the text", "(?:a|b)*c", std::string(20000, 'a') + "c"},
+        {"a later run fails after earlier matches", "x|(a+)+$", "x-x\r\n" + std::string(40, 'a') + "!"},
+    };
+    PatternMatcher m;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(m.Create("(a)", "aaa"));
+        EXPECT_FALSE(m.Create(c.pattern, c.text)) << c.what;
+        EXPECT_TRUE(m.LimitHit()) << c.what;
+        EXPECT_EQ(m.MatchCount(), 0) << c.what;
+        EXPECT_EQ(m.Replace("y"), "") << c.what;
+    }
+    // Within the limits the same shapes match, and a good run clears the flag.
+    ASSERT_TRUE(m.Create("(?:a|b)*c", std::string(1000, 'a') + "c"));
+    EXPECT_FALSE(m.LimitHit());
+    EXPECT_EQ(m.MatchCount(), 1);
 }
 
 TEST(PatternMatcher, WorksOnArbitraryBytes) {

@@ -56,15 +56,21 @@ TEST(ParseFeed, FirstLineOfEachGame) {
     }
 }
 
+constexpr size_t kFourMiB = 4u << 20;
+
 // Lines of hyphens and spaces without " = ": the lazy groups could try every split of them.
-std::string HostileLines(int count) {
+std::string HostileLines(size_t bytes) {
     std::string line;
     for (int i = 0; i < 80; ++i) line += i % 2 ? " " : "-";
     line += "\r\n";
     std::string body;
-    for (int i = 0; i < count; ++i) body += line;
+    body.reserve(bytes + line.size());
+    while (body.size() < bytes) body += line;
     return body;
 }
+
+// One line holding every separator, longer than the matcher may walk in one run.
+std::string OverlongLine() { return "9-2020-01-01 08:05:00-1 + 2 + 3 = " + std::string(kFourMiB, '6') + "\r\n"; }
 
 TEST(ParseFeed, HistoryLengthFollowsTheCompleteLines) {
     struct Case {
@@ -83,7 +89,10 @@ TEST(ParseFeed, HistoryLengthFollowsTheCompleteLines) {
         {"other lines are passed over", "<pre>\r\n" + Game0Body(3) + "\r\nnoise\r\n" + Game0Body(3, 500), 6},
         {"a long line is read like any other",
          Game0Body(4) + "9-2020-01-01 08:05:00-1 + 2 + 3 = " + std::string(2000, '6') + "\r\n", 5},
-        {"separator soup is passed over", HostileLines(3000) + Game0Body(5) + HostileLines(10), 5},
+        {"4 MiB of separator soup is passed over", HostileLines(kFourMiB) + Game0Body(5) + HostileLines(1000), 5},
+        // The matcher gives up on it: the body is refused rather than read with a gap.
+        {"an overlong line refuses the body", Game0Body(6) + OverlongLine() + Game0Body(5, 500), 0},
+        {"an overlong line past the depth is never read", Game0Body(120) + OverlongLine(), 110},
         // Broken digit groups end the history before them.
         {"letter among the digits", Game0Body(6) + Game0Line(1, "3 + x + 5") + Game0Body(3), 6},
         {"two digits only", Game0Body(5) + Game0Line(1, "3 + 4") + Game0Body(3), 5},
