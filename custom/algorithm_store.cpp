@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/atomic_file.hpp"
 #include "core/text.hpp"
 #include "net/string_cipher.hpp"
 
@@ -99,16 +100,6 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
     }
     ::close(fd);
     return ReadStatus::Ok;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
 }
 
 }  // namespace
@@ -225,36 +216,8 @@ SaveResult SaveStoreFile(const std::string& path, const std::vector<CustomAlgori
         result.error = SystemError("无法创建算法文件夹", dir, errno);
         return result;
     }
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        result.error = SystemError("无法保存算法文件", path, errno);
-        return result;
-    }
-    auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temp.c_str());
+    if (const int error = ReplaceFileAtomically(path, *bytes, mode); error != 0)
         result.error = SystemError("无法保存算法文件", path, error);
-        return result;
-    };
-    if (::fchmod(fd, mode) != 0 || !WriteAll(fd, *bytes) || ::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        const int e = errno;
-        ::unlink(temp.c_str());
-        result.error = SystemError("无法保存算法文件", path, e);
-        return result;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(temp.c_str());
-        result.error = SystemError("无法保存算法文件", path, e);
-        return result;
-    }
-    // Make the rename itself durable; the new content is already safe on disk.
-    if (const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
     return result;
 }
 

@@ -49,7 +49,8 @@ StoreLoadResult LoadStoreFile(const std::string& path);
 
 // Replaces the file atomically: a temporary file in the same folder, flushed to disk, then
 // renamed over the old one. On failure the old file is untouched. An existing file that does
-// not load is not replaced unless replaceDamaged is set (the user has agreed to lose it).
+// not load is not replaced unless replaceDamaged is set (the user has agreed to lose it). A
+// successful save removes the temporary files earlier saves killed midway left beside it.
 SaveResult SaveStoreFile(const std::string& path, const std::vector<CustomAlgorithm>& rows,
                          bool replaceDamaged = false);
 

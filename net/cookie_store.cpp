@@ -1,14 +1,12 @@
 #include "net/cookie_store.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
 #include <vector>
 
+#include "core/atomic_file.hpp"
 #include "core/text.hpp"
 #include "net/http_session.hpp"
 
@@ -52,17 +50,8 @@ std::vector<Cookie> Load(const std::filesystem::path& file) {
     return cookies;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// Temporary file in the same folder, flushed to disk, then renamed over the old one: a crash
-// leaves either the old store or the new one, never half of it.
+// Replaced whole, so a crash leaves either the old store or the new one, never half of it.
+// Owner-only: the cookies hold sessions.
 bool SaveAtomically(const std::filesystem::path& file, const std::vector<Cookie>& cookies) {
     std::error_code ec;
     std::filesystem::path folder = file.parent_path();
@@ -71,15 +60,7 @@ bool SaveAtomically(const std::filesystem::path& file, const std::vector<Cookie>
 
     std::string text;
     for (const Cookie& c : cookies) text += c.host + '\t' + c.name + '\t' + c.value + '\n';
-
-    std::string tmp = file.string() + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(tmp.c_str(), file.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    return ReplaceFileAtomically(file.string(), text, 0600) == 0;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // The per-user cookie store that carries cookies from one run to the next: one small text file,
-// one "host<TAB>name<TAB>value" line per cookie, rewritten atomically on every change.
+// one "host<TAB>name<TAB>value" line per cookie, rewritten atomically on every change (which
+// also removes the temporary files of saves a crash cut short).
 
 #include <filesystem>
 #include <mutex>

@@ -5,8 +5,10 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <mutex>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "custom/custom_forecast.hpp"
 
@@ -91,22 +93,45 @@ TEST(FormulaGenerator, DistributionsOfAGeneration) {
 
 struct SearchRun {
     std::promise<SearchOutcome> finished;
-    std::atomic<int> progressReports{0};
+    std::promise<void> firstProgress;
+    std::mutex mutex;
+    std::vector<SearchProgress> reports;  // guarded by mutex
 
     bool Start(AlgorithmSearch& search, SearchSnapshot snapshot) {
         return search.Start(
-            std::move(snapshot), [this](const SearchProgress&) { ++progressReports; },
+            std::move(snapshot),
+            [this](const SearchProgress& p) {
+                std::lock_guard lock(mutex);
+                reports.push_back(p);
+                if (reports.size() == 1) firstProgress.set_value();
+            },
             [this](const SearchOutcome& o) { finished.set_value(o); });
     }
-    SearchOutcome Await() {
-        auto future = finished.get_future();
+    template <typename T>
+    static T Within(std::future<T> future, const char* what) {
         if (future.wait_for(kGenerous) != std::future_status::ready) {
-            ADD_FAILURE() << "search did not end";
+            ADD_FAILURE() << what;
             std::abort();
         }
         return future.get();
     }
+    SearchOutcome Await() { return Within(finished.get_future(), "search did not end"); }
+    void AwaitFirstProgress() { Within(firstProgress.get_future(), "no progress was reported"); }
+    std::vector<SearchProgress> Reports() {
+        std::lock_guard lock(mutex);
+        return reports;
+    }
 };
+
+// Counts and best values only grow, and the last report gives the outcome's count.
+void ExpectReportsLeadTo(const std::vector<SearchProgress>& reports, const SearchOutcome& outcome) {
+    ASSERT_FALSE(reports.empty());
+    for (size_t i = 1; i < reports.size(); ++i) {
+        EXPECT_GE(reports[i].candidates, reports[i - 1].candidates) << i;
+        EXPECT_GE(reports[i].bestValue, reports[i - 1].bestValue) << i;
+    }
+    EXPECT_EQ(reports.back().candidates, outcome.candidates);
+}
 
 SearchSnapshot Snapshot(int criterion, int threshold, PredictionKind kind = PredictionKind::Combination) {
     SearchSnapshot s;
@@ -154,7 +179,10 @@ TEST(AlgorithmSearch, AFoundAlgorithmMeetsItsThreshold) {
         ASSERT_TRUE(stats);
         EXPECT_EQ(*stats, outcome.stats);
         EXPECT_GE(CriterionValue(*stats, c.criterion), c.threshold);
-        EXPECT_GE(run.progressReports.load(), 1);
+        const std::vector<SearchProgress> reports = run.Reports();
+        ExpectReportsLeadTo(reports, outcome);
+        ASSERT_FALSE(reports.empty());
+        EXPECT_GE(reports.back().bestValue, CriterionValue(outcome.stats, c.criterion)) << "the best seen includes the find";
         search.Wait();
         EXPECT_FALSE(search.Running());
     }
@@ -166,11 +194,15 @@ TEST(AlgorithmSearch, StopEndsASearchThatCannotSucceed) {
     ASSERT_TRUE(run.Start(search, Snapshot(0, 21)));  // 21 right out of 20
     EXPECT_TRUE(search.Running());
     EXPECT_FALSE(search.Start(Snapshot(0, 0), {}, {})) << "one search at a time";
-    std::this_thread::sleep_for(50ms);
+    run.AwaitFirstProgress();  // the search is under way: reports come only while it runs
     search.RequestStop();
     const SearchOutcome outcome = run.Await();
     EXPECT_EQ(outcome.end, SearchOutcome::End::Stopped);
-    EXPECT_GT(outcome.candidates, 0u);
+    const std::vector<SearchProgress> reports = run.Reports();
+    ASSERT_GE(reports.size(), 2u) << "a report while running, then the final one";
+    EXPECT_GT(reports.front().candidates, 0u);
+    ExpectReportsLeadTo(reports, outcome);
+    EXPECT_LE(reports.back().bestValue, 20) << "no more right than draws in the window";
     EXPECT_TRUE(Formula::Compile(outcome.formulas[0]).valid());
 
     // The same object runs again after a search ended.

@@ -106,12 +106,16 @@ TEST_F(StoreFileTest, SavesLoadsAndClears) {
     EXPECT_EQ(Read(path_), *SerializeStore(kRows));
     EXPECT_EQ(LoadStoreFile(path_).rows, kRows);
 
+    // A save killed midway left its temporary file; the next save removes it, and only it.
+    Write(dir_ / "QivraData.ini.qivra-tmp-k1lL3d", Read(path_).substr(0, 10));
+    Write(dir_ / "QivraData.ini.backup", Read(path_));
     ASSERT_TRUE(SaveStoreFile(path_, {}).ok());
     EXPECT_TRUE(fs::exists(path_));
     EXPECT_EQ(fs::file_size(path_), 0u);
     EXPECT_TRUE(LoadStoreFile(path_).ok());
     EXPECT_TRUE(LoadStoreFile(path_).rows.empty());
-    EXPECT_EQ(EntryCount(), 1u) << "no temporary file stays behind";
+    EXPECT_EQ(EntryCount(), 2u) << "no temporary file stays behind";
+    EXPECT_EQ(LoadStoreFile((dir_ / "QivraData.ini.backup").string()).rows, kRows);
 
     // A missing folder is created.
     const std::string nested = (dir_ / "Qivra28" / "QivraData.ini").string();

@@ -50,13 +50,31 @@ TEST(StoreCrashSafety, KilledSavesLeaveTheOldOrTheNewList) {
     int sawB = 0;
     for (int round = 0; round < 100; ++round) {
         SCOPED_TRACE(round);
+        int saved[2];
+        ASSERT_EQ(::pipe(saved), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            // Alternate for ever; the parent ends this with SIGKILL.
+            // Alternate for ever; the parent ends this with SIGKILL. The first completed save is
+            // reported, so no kill lands before the loop has really started.
+            ::close(saved[0]);
             for (unsigned i = static_cast<unsigned>(round);; ++i) {
                 if (!SaveStoreFile(path, i % 2 ? b : a).ok()) ::_exit(3);
+                if (saved[1] >= 0) {
+                    if (::write(saved[1], "s", 1) != 1) ::_exit(4);
+                    ::close(saved[1]);
+                    saved[1] = -1;
+                }
             }
+        }
+        ::close(saved[1]);
+        char byte = 0;
+        const ssize_t got = ::read(saved[0], &byte, 1);
+        ::close(saved[0]);
+        if (got != 1) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            FAIL() << "the first save did not complete, status " << status;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(waitUs(random)));
         ASSERT_EQ(::kill(child, SIGKILL), 0);
@@ -77,11 +95,21 @@ TEST(StoreCrashSafety, KilledSavesLeaveTheOldOrTheNewList) {
     EXPECT_GT(sawA, 0);
     EXPECT_GT(sawB, 0);
 
-    // A killed save leaves at most its temporary file beside the store, never a second store.
-    for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
-        const std::string name = e.path().filename().string();
-        EXPECT_TRUE(name == "QivraData.ini" || name.rfind("QivraData.ini.", 0) == 0) << name;
-    }
+    // A killed save leaves at most its temporary file beside the store, never a second store;
+    // each save removes what the kills before it left, so only the last kill's file can remain.
+    auto leftovers = [&dir] {
+        int count = 0;
+        for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
+            const std::string name = e.path().filename().string();
+            if (name == "QivraData.ini") continue;
+            EXPECT_TRUE(name.rfind("QivraData.ini.", 0) == 0) << name;
+            ++count;
+        }
+        return count;
+    };
+    EXPECT_LE(leftovers(), 1);
+    ASSERT_TRUE(SaveStoreFile(path, b).ok());
+    EXPECT_EQ(leftovers(), 0);
     std::error_code ec;
     fs::remove_all(dir, ec);
 }

@@ -420,12 +420,13 @@ TEST(CookieStore, SkipsMalformedLinesAndRewritesWhole) {
     EXPECT_EQ(store.ReadSystemCookies("http://other.org", "z"), "26");
     EXPECT_EQ(store.ReadSystemCookies("http://other.org", "a"), "");
 
+    std::ofstream(folder.path() / "cookies.txt.qivra-tmp-Zz9zZ9") << "a save killed midway";
     EXPECT_TRUE(store.StoreSystemCookies("http://example.com", "a=9; b=deleted; c=x=y; bad\tname=1"));
     EXPECT_EQ(store.ReadSystemCookies("http://example.com"), "a=9; c=x=y");
     EXPECT_EQ(store.ReadSystemCookies("http://other.org"), "z=26");
     int entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder.path())) ++entries;
-    EXPECT_EQ(entries, 1) << "no temporary file is left behind";
+    EXPECT_EQ(entries, 1) << "no temporary file is left behind, nor one an earlier save left";
 }
 
 TEST(CookieStore, DefaultPathFollowsXdgDataHome) {
