@@ -14,7 +14,8 @@ namespace qivra {
 
 // Bounds of one run of the engine (one search for the next match), so a text built to make
 // the backtracking explode fails quickly instead of hanging. A legitimate feed line costs about
-// one step per byte and a depth of a dozen frames.
+// one step per byte and a depth of a dozen frames. A global Create makes one run per match, so
+// its cost is bounded by the matches times the limit, not by the text's length alone.
 inline constexpr uint32_t kMatchStepLimit = 1'000'000;
 inline constexpr uint32_t kMatchDepthLimit = 10'000;
 
