@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace qivra {
+#include "core/version.hpp"
 
-inline constexpr std::string_view kProgramVersion = "1.4.0";
+namespace qivra {
 
 struct RemoteConfig {
     std::string version;

@@ -10,6 +10,7 @@ QIVRA_PACKAGES=(
   libcurl4-openssl-dev ca-certificates libpcre2-dev libsdl2-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth imagemagick
+  dpkg-dev file desktop-file-utils appstream
 )
 
 qivra_install() {

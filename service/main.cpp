@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/command_line.hpp"
 #include "core/text.hpp"
 #include "service/results_service.hpp"
 
@@ -17,42 +18,26 @@
 #define QIVRA_SERVICE_PORT 28028
 #endif
 
-namespace {
-
-void Usage(std::ostream& out) {
-    out << "usage: qivra28-service [--port N] [--bind ADDR]\n"
-           "  --port N     port to listen on (default " << QIVRA_SERVICE_PORT << ", 0 = any free port)\n"
-           "  --bind ADDR  address to listen on (default 127.0.0.1)\n";
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
+    qivra::CommandLineSpec spec;
+    spec.program = "qivra28-service";
+    spec.summary = "Serves the remote configuration and both games' results feeds to the program on this machine.";
+    spec.options = {
+        {"port", 0, "N", "port to listen on (default " + std::to_string(QIVRA_SERVICE_PORT) + ", 0 = any free port)"},
+        {"bind", 0, "ADDR", "address to listen on (default 127.0.0.1)"},
+    };
+    const qivra::CommandLine line = qivra::ParseCommandLine(spec, argc, argv, std::cout, std::cerr);
+    if (line.exitStatus) return *line.exitStatus;
+
     int port = QIVRA_SERVICE_PORT;
-    std::string bind = "127.0.0.1";
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            Usage(std::cout);
-            return 0;
+    const std::string bind = line.Value("bind").value_or("127.0.0.1");
+    if (const auto value = line.Value("port")) {
+        if (!qivra::IsIntegerText(*value) || qivra::Trim(*value).size() > 5 || qivra::IntegerValue(*value) < 0 ||
+            qivra::IntegerValue(*value) > 65535) {
+            std::cerr << "qivra28-service: not a port: " << *value << "\n";
+            return 2;
         }
-        if ((arg == "--port" || arg == "--bind") && i + 1 < argc) {
-            const std::string value = argv[++i];
-            if (arg == "--bind") {
-                bind = value;
-                continue;
-            }
-            if (!qivra::IsIntegerText(value) || qivra::Trim(value).size() > 5 || qivra::IntegerValue(value) < 0 ||
-                qivra::IntegerValue(value) > 65535) {
-                std::cerr << "qivra28-service: not a port: " << value << "\n";
-                return 2;
-            }
-            port = qivra::IntegerValue(value);
-            continue;
-        }
-        std::cerr << "qivra28-service: unknown argument: " << arg << "\n";
-        Usage(std::cerr);
-        return 2;
+        port = qivra::IntegerValue(*value);
     }
 
     // Signals are taken by sigwait below; block them before any server thread inherits the mask.

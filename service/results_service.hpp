@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "core/version.hpp"
 #include "service/fault_spec.hpp"
 
 namespace httplib {
@@ -37,7 +38,7 @@ public:
     struct Options {
         uint64_t seed = 28028;  // digits are a hash of (seed, game, period)
         int feedLines = 130;
-        std::string publishedVersion = "1.4.0";
+        std::string publishedVersion{kProgramVersion};
         std::string notice = "欢迎使用Qivra28，本机开奖服务已启动";
         std::string updateNotes = "1.4.0 更新内容：\r\n1. 新增加拿大夜场28\r\n2. 倒计时更准确\r\n3. 自定义算法支持随机搜索";
         // Receives one line (without line end) per answered request; called from handler threads.

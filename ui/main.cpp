@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/program.hpp"
+#include "core/command_line.hpp"
 #include "net/cookie_store.hpp"
 #include "net/http_session.hpp"
 #include "tools/stored_texts.hpp"
@@ -9,6 +10,8 @@
 #include "ui/qt_support.hpp"
 
 int main(int argc, char** argv) {
+    // --help and --version answer before Qt starts, so they need no display.
+    if (const auto status = qivra::ProgramCommandLine(argc, argv)) return *status;
     QApplication app(argc, argv);
     // Closing the main window ends the program, whatever else is open; nothing else does.
     QApplication::setQuitOnLastWindowClosed(false);
