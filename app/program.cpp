@@ -14,7 +14,7 @@
 #include "app/alert_views.hpp"
 #include "app/async_fetch.hpp"
 #include "app/custom_page.hpp"
-#include "app/draw_clock.hpp"
+#include "core/draw_clock.hpp"
 #include "app/history_grid.hpp"
 #include "app/plan_views.hpp"
 #include "core/text.hpp"

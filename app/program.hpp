@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/clock.hpp"
+#include "core/clock.hpp"
 #include "app/program_state.hpp"
 #include "net/deployment.hpp"
 #include "ui/main_window.hpp"

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.hpp"
+#include "core/clock.hpp"
 #include "app/custom_page.hpp"
 #include "app/plan_views.hpp"
 #include "app/program.hpp"
@@ -32,7 +32,7 @@
 #include "service/results_service.hpp"
 #include "tools/stored_texts.hpp"
 #include "ui/egrid.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/main_window.hpp"
 #include "ui/message_boxes.hpp"
 
@@ -251,7 +251,7 @@ int Run() {
     const double idle = meter.Stop();
 
     // A refresh against a service that answers after 3 s.
-    FaultSpec slow;
+    FaultPlan slow;
     slow.delaySeconds = 3;
     service.SetFault(game, slow);
     finished = 0;

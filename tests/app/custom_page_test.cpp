@@ -337,7 +337,7 @@ TEST_F(CustomPageTest, StatisticsFollowTheWindowAndTheKind) {
 }
 
 TEST_F(CustomPageTest, WithoutHistoryTheStatisticsAreZeroAndTheGridIsLeftAlone) {
-    service_->SetFault(1, FaultSpec{.empty = true});
+    service_->SetFault(1, FaultPlan{.empty = true});
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
     ASSERT_TRUE(program_->state().history.empty());
     SaveAs("空", "[1]", "[2]", "[3]");

@@ -30,7 +30,7 @@
 #include "alerts/draw_popup_text.hpp"
 #include "app/alert_views.hpp"
 #include "app/custom_page.hpp"
-#include "app/draw_clock.hpp"
+#include "core/draw_clock.hpp"
 #include "program_fixture.hpp"
 #include "ui/controls.hpp"
 #include "ui/draw_popup.hpp"

@@ -37,7 +37,7 @@ protected:
         s.http = http_;
         return s;
     }
-    void ExpectTimeOutFor(const FaultSpec& fault) {
+    void ExpectTimeOutFor(const FaultPlan& fault) {
         http_->SetDefaultTimeout(fault.delaySeconds > 0 ? kShortTimeoutSeconds : kDefaultTimeoutSeconds);
     }
 
@@ -53,17 +53,17 @@ protected:
 
 struct Fault {
     const char* name;
-    FaultSpec answer;  // what the service sends
+    FaultPlan answer;  // what the service sends
     bool refused = false;  // nothing listens at the address
 };
 
-FaultSpec Delay(int s) { FaultSpec f; f.delaySeconds = s; return f; }
-FaultSpec Status(int code) { FaultSpec f; f.status = code; return f; }
-FaultSpec Empty() { FaultSpec f; f.empty = true; return f; }
-FaultSpec Garbage() { FaultSpec f; f.garbage = true; return f; }
-FaultSpec Truncated() { FaultSpec f; f.truncate = true; return f; }
-FaultSpec Huge() { FaultSpec f; f.sizeMb = 100; return f; }
-FaultSpec Drip() { FaultSpec f; f.drip = true; return f; }
+FaultPlan Delay(int s) { FaultPlan f; f.delaySeconds = s; return f; }
+FaultPlan Status(int code) { FaultPlan f; f.status = code; return f; }
+FaultPlan Empty() { FaultPlan f; f.empty = true; return f; }
+FaultPlan Garbage() { FaultPlan f; f.garbage = true; return f; }
+FaultPlan Truncated() { FaultPlan f; f.truncate = true; return f; }
+FaultPlan Huge() { FaultPlan f; f.sizeMb = 100; return f; }
+FaultPlan Drip() { FaultPlan f; f.drip = true; return f; }
 
 TEST_F(FaultInjection, StartUpFetchFailuresShowTheUnreachableMessageAndEnd) {
     const Fault faults[] = {

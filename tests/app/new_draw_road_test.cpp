@@ -15,7 +15,7 @@
 #include "alerts/sounds.hpp"
 #include "alerts/streak_alarm.hpp"
 #include "app/alert_views.hpp"
-#include "app/draw_clock.hpp"
+#include "core/draw_clock.hpp"
 #include "core/classify.hpp"
 #include "core/text.hpp"
 #include "ui/qt_support.hpp"

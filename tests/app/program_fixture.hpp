@@ -13,12 +13,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/clock.hpp"
+#include "core/clock.hpp"
 #include "app/program.hpp"
 #include "net/string_cipher.hpp"
 #include "service/results_service.hpp"
 #include "tools/stored_texts.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/main_window.hpp"
 #include "ui/message_boxes.hpp"
 

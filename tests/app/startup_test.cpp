@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/history_grid.hpp"
+#include "core/history_colours.hpp"
 #include "core/classify.hpp"
 #include "ui/qt_support.hpp"
 #include "program_fixture.hpp"
@@ -164,7 +164,7 @@ TEST_F(ProgramFixture, TheClockRefreshesWhenTheNextDrawIsDue) {
 
 TEST_F(ProgramFixture, ARefreshAskedForDuringASlowFetchRunsOnceAfterIt) {
     StartAndWaitForFirstRefresh();
-    FaultSpec slow;
+    FaultPlan slow;
     slow.delaySeconds = 2;
     service_->SetFault(1, slow);
     QSignalSpy finished(program_.get(), &Program::refreshFinished);
@@ -186,7 +186,7 @@ TEST_F(ProgramFixture, AFailedRefreshKeepsTheHistoryAndRestartsTheClock) {
     StartAndWaitForFirstRefresh();
     const std::string newest = program_->state().history.newest().period;
     const QString firstRow = control<EGrid>("高级表格1")->CellText(1, 0);
-    FaultSpec broken;
+    FaultPlan broken;
     broken.status = 500;
     service_->SetFault(1, broken);
     RefreshAndWait();

@@ -5,7 +5,7 @@
 #include "net/cookie_store.hpp"
 #include "net/http_session.hpp"
 #include "tools/stored_texts.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/qt_support.hpp"
 
 int main(int argc, char** argv) {

@@ -10,7 +10,7 @@
 #include "app/program.hpp"
 #include "tools/stored_texts.hpp"
 #include "ui/draw_popup.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/qt_support.hpp"
 #include "ui/streak_alarm_window.hpp"
 

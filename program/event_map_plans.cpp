@@ -2,7 +2,7 @@
 
 #include "app/plan_views.hpp"
 #include "app/program.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/hyper_linker.hpp"
 #include "ui/main_window.hpp"
 

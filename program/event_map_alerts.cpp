@@ -6,7 +6,7 @@
 #include "app/program.hpp"
 #include "ui/controls.hpp"
 #include "ui/draw_popup.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/main_window.hpp"
 #include "ui/streak_alarm_window.hpp"
 

@@ -1,4 +1,4 @@
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 
 #include <QComboBox>
 #include <QPushButton>
