@@ -156,9 +156,6 @@ private:
 
 }  // namespace
 
-SoundPlayer& SdlSoundPlayer() {
-    static SdlPlayer player;
-    return player;
-}
+std::unique_ptr<SoundPlayer> MakeSdlSoundPlayer() { return std::make_unique<SdlPlayer>(); }
 
 }  // namespace qivra

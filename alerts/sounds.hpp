@@ -2,6 +2,7 @@
 // The three embedded alert sounds and their asynchronous playback.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace qivra {
@@ -18,16 +19,12 @@ public:
     virtual void Play(std::span<const uint8_t> image, bool loop) = 0;
 };
 
-// The audio-device player. Without a usable device it stays silent (one line on stderr).
-SoundPlayer& SdlSoundPlayer();
+// The audio-device player; its owner keeps it for the program's life. Without a usable device
+// it stays silent (one line on stderr).
+std::unique_ptr<SoundPlayer> MakeSdlSoundPlayer();
 
-// Installs the player every Play* call uses; nullptr restores the audio-device player.
-// The player must outlive its installation.
-void SetSoundPlayer(SoundPlayer* player);
-
-void PlaySoundBytes(std::span<const uint8_t> image, bool loop);
-void PlayAlarmSound();
-void PlayRefreshSound();
-void PlayPopupSound();
+void PlayAlarmSound(SoundPlayer& player);
+void PlayRefreshSound(SoundPlayer& player);
+void PlayPopupSound(SoundPlayer& player);
 
 }  // namespace qivra

@@ -12,12 +12,11 @@
 #include "alerts/outcome_stats.hpp"
 #include "alerts/sounds.hpp"
 #include "alerts/streak_alarm.hpp"
-#include "app/program.hpp"
+#include "app/page_host.hpp"
 #include "core/text.hpp"
 #include "ui/balloon_tip.hpp"
 #include "ui/controls.hpp"
 #include "ui/draw_popup.hpp"
-#include "ui/main_window.hpp"
 #include "ui/qt_support.hpp"
 #include "ui/streak_alarm_window.hpp"
 
@@ -32,20 +31,10 @@ QSize ScreenSize() {
     return screen ? screen->geometry().size() : QSize();
 }
 
-template <class T>
-T* MainControl(Program& program, const char* name) {
-    MainWindow* w = program.mainWindow();
-    return w ? w->control<T>(QString::fromUtf8(name)) : nullptr;
-}
-
-bool Ticked(Program& program, const char* name) {
-    auto* box = MainControl<QAbstractButton>(program, name);
-    return box && box->isChecked();
-}
-
 }  // namespace
 
-AlertViews::AlertViews(Program& program) : program_(program) {}
+AlertViews::AlertViews(const MainWindowView& view, BalloonTip* balloon, PageHost& host)
+    : view_(view), balloon_(balloon), host_(host) {}
 
 AlertViews::~AlertViews() {
     // Deleted, not closed: no close handler may reach into a program being torn down.
@@ -55,17 +44,12 @@ AlertViews::~AlertViews() {
 
 // ---- streak alarm ----
 
-ClickLabel* AlertViews::AlarmLabel() const {
-    return alarm_ ? alarm_->control<ClickLabel>(QStringLiteral("透明标签1")) : nullptr;
-}
-
 bool AlertViews::StreakAlarmOpen() const { return !alarm_.isNull(); }
 StreakAlarmWindow* AlertViews::StreakAlarm() const { return alarm_.data(); }
 DrawPopup* AlertViews::Popup() const { return popup_.data(); }
 
 void AlertViews::OpenStreakAlarm() {
-    auto* box = MainControl<QCheckBox>(program_, "选择框3");
-    if (!box) return;
+    QCheckBox* box = view_.streakAlarm;
     if (alarm_) {
         alarm_->raise();
     } else {
@@ -83,22 +67,21 @@ void AlertViews::PlaceStreakAlarm() {
 }
 
 void AlertViews::CheckStreakAlarm() {
-    if (!alarm_ || !Ticked(program_, "单选框1")) return;
+    const UserChoices& c = host_.Choices();
+    if (!alarm_ || !c.streakByFamily) return;
     StreakOptions options;
-    auto* threshold = MainControl<QLineEdit>(program_, "编辑框4");
-    options.threshold = threshold ? IntegerValue(threshold->text().toStdString()) : 0;
-    for (int i = 0; i < 7; ++i) options.families[i] = Ticked(program_, ("选择框" + std::to_string(9 + i)).c_str());
-    options.pairs = Ticked(program_, "选择框16");
+    options.threshold = IntegerValue(c.streakThreshold);
+    for (size_t i = 0; i < c.streakFamilies.size(); ++i) options.families[i] = c.streakFamilies[i];
+    options.pairs = c.streakPairs;
 
-    std::string& text = program_.state().alarmText;
-    text = ScanStreaks(program_.state().history, options);
-    SetAlarmCaption(ToQString(AlarmCaption(text)));
-    if (text.empty()) return;
-    if (Ticked(program_, "选择框6")) PlayAlarmSound();
-    if (Ticked(program_, "选择框8")) {
+    alarmText_ = ScanStreaks(host_.History(), options);
+    SetAlarmCaption(ToQString(AlarmCaption(alarmText_)));
+    if (alarmText_.empty()) return;
+    if (c.streakSound) PlayAlarmSound(host_.Sounds());
+    if (c.streakBalloon && balloon_) {
         const QSize screen = ScreenSize();
         const Point at = StreakBalloonPoint(screen.width(), screen.height());
-        program_.mainWindow()->Balloon()->ShowBalloon(QPoint(at.x, at.y), ToQString(BalloonText(text)));
+        balloon_->ShowBalloon(QPoint(at.x, at.y), ToQString(BalloonText(alarmText_)));
     }
 }
 
@@ -108,27 +91,25 @@ void AlertViews::SetAlarmCaption(const QString& caption) {
         blankedCaption_ = caption;
         return;
     }
-    if (ClickLabel* label = AlarmLabel()) label->SetCaption(caption);
+    if (alarm_) alarm_->View().text->SetCaption(caption);
 }
 
 void AlertViews::SetAlarmTopmost() {
     if (!alarm_) return;
-    auto* box = alarm_->control<QCheckBox>(QStringLiteral("选择框1"));
-    SetAlwaysOnTop(alarm_.data(), box && box->isChecked());
+    SetAlwaysOnTop(alarm_.data(), alarm_->View().topmost->isChecked());
 }
 
 void AlertViews::SetAlarmBlink() {
     if (!alarm_) return;
-    auto* box = alarm_->control<QCheckBox>(QStringLiteral("选择框34"));
-    if (box && box->isChecked())
+    if (alarm_->View().blink->isChecked())
         alarm_->Clock()->start(kBlinkIntervalMs);
     else
         alarm_->Clock()->stop();
 }
 
 void AlertViews::BlinkAlarmText() {
-    ClickLabel* label = AlarmLabel();
-    if (!label || blanked_) return;
+    if (!alarm_ || blanked_) return;
+    ClickLabel* label = alarm_->View().text;
     blankedCaption_ = label->Caption();
     label->SetCaption(QString());
     blanked_ = true;
@@ -144,10 +125,8 @@ void AlertViews::DropStreakAlarm(bool closeWindow) {
     QPointer<StreakAlarmWindow> window = alarm_;
     alarm_ = nullptr;
     blanked_ = false;
-    if (auto* box = MainControl<QCheckBox>(program_, "选择框3")) {
-        box->setEnabled(true);
-        box->setChecked(false);
-    }
+    view_.streakAlarm->setEnabled(true);
+    view_.streakAlarm->setChecked(false);
     if (!window) return;
     window->Clock()->stop();
     if (closeWindow) window->close();  // deletes itself once its events are done
@@ -160,7 +139,7 @@ void AlertViews::StreakAlarmClosedByUser() { DropStreakAlarm(false); }
 // ---- draw popup ----
 
 void AlertViews::AnnounceDraw(const std::string& previousCaption) {
-    const DrawHistory& history = program_.state().history;
+    const DrawHistory& history = host_.History();
     if (history.empty() || !IsNewPeriod(previousCaption, history.newest().period)) return;
     // One popup at a time: the newer draw replaces the one still showing.
     CloseDrawPopup();
@@ -172,16 +151,15 @@ void AlertViews::AnnounceDraw(const std::string& previousCaption) {
 
 void AlertViews::FillDrawPopup() {
     if (!popup_) return;
-    auto* caption = MainControl<QLabel>(program_, "标签1");
-    const PopupTexts texts =
-        FillDrawPopupTexts(program_.state().history, caption ? caption->text().toStdString() : std::string());
-    if (auto* l = popup_->control<ClickLabel>(QStringLiteral("透明标签1"))) l->SetCaption(ToQString(texts.title));
-    if (auto* l = popup_->control<ClickLabel>(QStringLiteral("标签2"))) l->SetCaption(ToQString(texts.drawLine));
-    if (auto* l = popup_->control<ClickLabel>(QStringLiteral("透明标签2"))) l->SetCaption(ToQString(texts.historyLine));
+    const PopupTexts texts = FillDrawPopupTexts(host_.History(), ToUtf8(view_.caption->text()));
+    const DrawPopupView& v = popup_->View();
+    v.heading->SetCaption(ToQString(texts.title));
+    v.drawLine->SetCaption(ToQString(texts.drawLine));
+    v.historyLine->SetCaption(ToQString(texts.historyLine));
     const QSize screen = ScreenSize();
     const Point at = PopupPosition(screen.width(), screen.height(), popup_->width(), popup_->height());
     popup_->move(at.x, at.y);
-    if (Ticked(program_, "选择框4")) PlayPopupSound();
+    if (host_.Choices().promptSounds) PlayPopupSound(host_.Sounds());
     popupTicks_ = 0;
     SetAlwaysOnTop(popup_.data(), true);
 }
@@ -189,8 +167,7 @@ void AlertViews::FillDrawPopup() {
 void AlertViews::TickPopupCountdown() {
     if (!popup_) return;
     ++popupTicks_;
-    if (auto* title = popup_->control<ClickLabel>(QStringLiteral("标签1")))
-        title->SetCaption(ToQString(PopupCountdownCaption(popupTicks_)));
+    popup_->View().title->SetCaption(ToQString(PopupCountdownCaption(popupTicks_)));
     if (PopupShouldClose(popupTicks_)) CloseDrawPopup();
 }
 
@@ -206,16 +183,13 @@ void AlertViews::CloseDrawPopup() {
 // ---- outcome table and sounds ----
 
 void AlertViews::UpdateOutcomeStats() {
-    auto* table = MainControl<ReportListView>(program_, "超级列表框1");
-    if (!table) return;
-    const auto rows = qivra::UpdateOutcomeStats(program_.state().history, program_.HistoryDepthValue());
+    ReportListView* table = view_.outcomeTable;
+    const auto rows = qivra::UpdateOutcomeStats(host_.History(), host_.HistoryDepth());
     for (int r = 0; r < kOutcomeRowCount && r < table->RowCount(); ++r) {
         table->SetCellText(r, 1, ToQString(rows[r].count));
         table->SetCellText(r, 2, ToQString(rows[r].share));
     }
 }
-
-void AlertViews::PlayRefreshSound() { qivra::PlayRefreshSound(); }
 
 void AlertViews::CloseAll() {
     CloseDrawPopup();

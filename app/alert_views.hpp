@@ -7,17 +7,19 @@
 
 #include <string>
 
+#include "ui/window_views.hpp"
+
 namespace qivra {
 
-class ClickLabel;
+class BalloonTip;
 class DrawPopup;
-class Program;
+class PageHost;
 class StreakAlarmWindow;
 
 class AlertViews : public QObject {
     Q_OBJECT
 public:
-    explicit AlertViews(Program& program);
+    AlertViews(const MainWindowView& view, BalloonTip* balloon, PageHost& host);
     ~AlertViews() override;
 
     // Streak alarm. Open ⇔ 选择框3 ticked and disabled.
@@ -32,6 +34,8 @@ public:
     void StreakAlarmClosedByUser();
     bool StreakAlarmOpen() const;
     StreakAlarmWindow* StreakAlarm() const;
+    // The streaks the last check found, one per line; empty when none.
+    const std::string& AlarmText() const { return alarmText_; }
 
     // Refresh step 11: opens the popup when the newest period differs from the old caption's.
     void AnnounceDraw(const std::string& previousCaption);
@@ -41,7 +45,6 @@ public:
     DrawPopup* Popup() const;
 
     void UpdateOutcomeStats();
-    void PlayRefreshSound();
 
     // The main window is going: the satellite windows go with it.
     void CloseAll();
@@ -53,13 +56,15 @@ Q_SIGNALS:
     void streakAlarmCreated(StreakAlarmWindow* alarm);
 
 private:
-    ClickLabel* AlarmLabel() const;
     void SetAlarmCaption(const QString& caption);
     void DropStreakAlarm(bool closeWindow);
 
-    Program& program_;
+    const MainWindowView& view_;
+    QPointer<BalloonTip> balloon_;
+    PageHost& host_;
     QPointer<StreakAlarmWindow> alarm_;
     QPointer<DrawPopup> popup_;
+    std::string alarmText_;
     int popupTicks_ = 0;
     // While the blink has the alarm text blanked, the caption to bring back.
     bool blanked_ = false;

@@ -14,14 +14,15 @@
 #include <optional>
 #include <utility>
 
-#include "app/program.hpp"
+#include "app/page_host.hpp"
+#include "app/plan_views.hpp"
 #include "core/text.hpp"
 #include "custom/custom_forecast.hpp"
 #include "custom/formula.hpp"
 #include "plans/prediction.hpp"
 #include "ui/controls.hpp"
 #include "ui/hyper_linker.hpp"
-#include "ui/main_window.hpp"
+#include "ui/window_views.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/plan_grid_helper.hpp"
 #include "ui/qt_support.hpp"
@@ -29,11 +30,6 @@
 namespace qivra {
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
-std::string S(const QString& text) { return text.toStdString(); }
-
-const QColor kChosenLink(158, 201, 251);
-const QColor kOtherLink(236, 236, 236);
 constexpr int kFirstKindLink = 74;
 constexpr int kLastKindLink = 81;
 constexpr int kSearchStatusPart = 3;
@@ -69,8 +65,14 @@ struct CustomPage::ProgressBox {
     bool any = false;
 };
 
-CustomPage::CustomPage(Program& program)
-    : program_(program), seeds_(InitialSeed(program.services().searchSeed)) {
+CustomPage::CustomPage(const MainWindowView& view, QMenu* algorithmMenu, PageHost& host, PlanGrids& grids,
+                       CustomPageServices services)
+    : view_(view),
+      algorithmMenu_(algorithmMenu),
+      host_(host),
+      grids_(grids),
+      services_(std::move(services)),
+      seeds_(InitialSeed(services_.searchSeed)) {
     generator_ = std::make_unique<FormulaGenerator>(seeds_());
     searchWatch_ = new QTimer(this);
     searchWatch_->setInterval(kSearchWatchMs);
@@ -86,35 +88,16 @@ CustomPage::~CustomPage() {
 }
 
 std::string CustomPage::StorePath() const {
-    const std::string& configured = program_.services().algorithmStorePath;
-    if (!configured.empty()) return configured;
-    return DefaultStorePath(S(QCoreApplication::applicationDirPath()));
-}
-
-int CustomPage::StatsWindowValue() const {
-    auto* window = program_.mainWindow()->control<QComboBox>(Q("组合框5"));
-    return window ? IntegerValue(S(window->currentText())) : 20;
-}
-
-std::array<std::string, 3> CustomPage::BoxFormulas() const {
-    MainWindow* w = program_.mainWindow();
-    std::array<std::string, 3> out;
-    const char* names[] = {"编辑框5", "编辑框6", "编辑框7"};
-    for (size_t i = 0; i < 3; ++i)
-        if (auto* box = w->control<QLineEdit>(Q(names[i]))) out[i] = S(box->text());
-    return out;
+    if (!services_.storePath.empty()) return services_.storePath;
+    return DefaultStorePath(ToUtf8(QCoreApplication::applicationDirPath()));
 }
 
 void CustomPage::SetBoxFormulas(const std::array<std::string, 3>& formulas) {
-    MainWindow* w = program_.mainWindow();
-    const char* names[] = {"编辑框5", "编辑框6", "编辑框7"};
-    for (size_t i = 0; i < 3; ++i)
-        if (auto* box = w->control<QLineEdit>(Q(names[i]))) box->setText(ToQString(formulas[i]));
+    host_.Choose([&](UserChoices& c) { c.formulas = formulas; });
 }
 
 void CustomPage::ShowRows() {
-    auto* list = program_.mainWindow()->control<ReportListView>(Q("超级列表框2"));
-    if (!list) return;
+    ReportListView* list = view_.algorithms;
     // Rebuilding the rows is not the user choosing one.
     const QSignalBlocker quiet(list);
     list->DeleteAllRows();
@@ -131,20 +114,18 @@ bool CustomPage::WriteStore(const std::vector<CustomAlgorithm>& rows, bool repla
         storeDamaged_ = false;
         return true;
     }
-    MessageBoxes::Show(program_.mainWindow(), Q(kInfoTitle),
+    host_.Messages().Show(host_.DialogParent(), ToQString(kInfoTitle),
                        ToQString("算法保存失败：" + saved.error + "\r\n\r\n算法文件保持原样，列表未改动。"),
                        MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
     return false;
 }
 
 void CustomPage::EnableCustomAlgorithms() {
-    ProgramState& st = program_.state();
-    if (st.customEnabled) return;
-    MainWindow* w = program_.mainWindow();
+    if (enabled_) return;
     StoreLoadResult loaded = LoadStoreFile(StorePath());
     if (!loaded.ok()) {
         storeDamaged_ = true;
-        MessageBoxes::Show(w, Q(kInfoTitle),
+        host_.Messages().Show(host_.DialogParent(), ToQString(kInfoTitle),
                            ToQString("算法文件已损坏或无法读取（" + loaded.error +
                                      "）。\r\n\r\n该文件保持原样，不会被改动；算法列表从空开始。\r\n"
                                      "保存新算法时将用新列表覆盖该文件。"),
@@ -152,44 +133,40 @@ void CustomPage::EnableCustomAlgorithms() {
     }
     rows_ = std::move(loaded.rows);
     ShowRows();
-    st.customEnabled = true;
-    st.customKind = 1;
-    if (auto* button = w->control<QPushButton>(Q("按钮4"))) {
-        button->setEnabled(false);
-        button->setText(Q("开启成功"));
-    }
+    enabled_ = true;
+    host_.Choose([](UserChoices& c) { c.customKind = 1; });
+    view_.enableCustom->setEnabled(false);
+    view_.enableCustom->setText(ToQString("开启成功"));
     RefreshAlgorithmStats();
     RefreshCustomForecasts();
 }
 
 void CustomPage::RefreshCustomPage() {
-    if (!program_.state().customEnabled) return;
+    if (!enabled_) return;
     RefreshCustomForecasts();
     RefreshAlgorithmStats();
 }
 
 void CustomPage::RefreshCustomForecasts() {
-    const ProgramState& st = program_.state();
-    if (!st.customEnabled || st.history.size() < kMinimumCustomHistory) return;
-    const std::optional<PredictionKind> kind = CustomKindFromCode(st.customKind);
+    const DrawHistory& history = host_.History();
+    if (!enabled_ || history.size() < kMinimumCustomHistory) return;
+    const std::optional<PredictionKind> kind = CustomKindFromCode(host_.Choices().customKind);
     if (!kind) return;
-    const int h = program_.HistoryDepthValue();
-    const std::vector<PlanForecast> forecasts = CustomForecasts(st.history, Compile(BoxFormulas()), *kind, h);
-    WriteCustomView(program_.customGrid(), st.history, forecasts, *kind, h);
+    const int h = host_.HistoryDepth();
+    const std::vector<PlanForecast> forecasts = CustomForecasts(history, Compile(host_.Choices().formulas), *kind, h);
+    WriteCustomView(grids_.custom, history, forecasts, *kind, h);
 }
 
 void CustomPage::RefreshAlgorithmStats() {
-    const ProgramState& st = program_.state();
-    if (!st.customEnabled) return;
-    auto* list = program_.mainWindow()->control<ReportListView>(Q("超级列表框2"));
-    if (!list) return;
-    const std::optional<PredictionKind> kind = CustomKindFromCode(st.customKind);
-    const int window = StatsWindowValue();
+    if (!enabled_) return;
+    ReportListView* list = view_.algorithms;
+    const std::optional<PredictionKind> kind = CustomKindFromCode(host_.Choices().customKind);
+    const int window = IntegerValue(host_.Choices().statsWindow);
     for (int r = 0; r < list->RowCount() && r < static_cast<int>(rows_.size()); ++r) {
         HitStats stats;  // zeros when the history cannot be judged
         if (kind) {
             const auto texts = SplitAlgorithmText(rows_[static_cast<size_t>(r)].algorithmText);
-            if (auto computed = EvaluateAlgorithm(st.history, Compile(texts), *kind, window)) stats = *computed;
+            if (auto computed = EvaluateAlgorithm(host_.History(), Compile(texts), *kind, window)) stats = *computed;
         }
         list->SetCellText(r, kAccuracy, QString::number(stats.accuracy));
         list->SetCellText(r, kHitRun, QString::number(stats.hitRun));
@@ -198,37 +175,33 @@ void CustomPage::RefreshAlgorithmStats() {
 }
 
 void CustomPage::SelectCustomKind(int link) {
-    ProgramState& st = program_.state();
-    if (!st.customEnabled || link < kFirstKindLink || link > kLastKindLink) return;
-    MainWindow* w = program_.mainWindow();
-    for (int n = kFirstKindLink; n <= kLastKindLink; ++n) {
-        if (auto* l = w->control<HyperLinker>(QStringLiteral("超级链接框%1").arg(n)))
-            l->SetBackground(n == link ? kChosenLink : kOtherLink);
-    }
-    st.customKind = link - kFirstKindLink + 1;
+    if (!enabled_ || link < kFirstKindLink || link > kLastKindLink) return;
+    for (int n = kFirstKindLink; n <= kLastKindLink; ++n)
+        view_.Link(n)->SetBackground(ToQColor(n == link ? colours::kLightBlue : colours::kLightGrey));
+    host_.Choose([link](UserChoices& c) { c.customKind = link - kFirstKindLink + 1; });
     RefreshCustomForecasts();
 }
 
 void CustomPage::SelectAlgorithm(int row) {
-    ProgramState& st = program_.state();
-    st.selectedRow = row;
+    selectedRow_ = row;
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     const CustomAlgorithm& chosen = rows_[static_cast<size_t>(row)];
-    if (auto* name = program_.mainWindow()->control<QLineEdit>(Q("编辑框8"))) name->setText(ToQString(chosen.name));
-    SetBoxFormulas(SplitAlgorithmText(chosen.algorithmText));
+    host_.Choose([&](UserChoices& c) {
+        c.algorithmName = chosen.name;
+        c.formulas = SplitAlgorithmText(chosen.algorithmText);
+    });
     RefreshCustomForecasts();
 }
 
 void CustomPage::SaveAlgorithm() {
-    if (!program_.state().customEnabled) return;
-    MainWindow* w = program_.mainWindow();
+    if (!enabled_) return;
     CustomAlgorithm row;
-    if (auto* name = w->control<QLineEdit>(Q("编辑框8"))) row.name = S(name->text());
-    row.algorithmText = JoinAlgorithmText(BoxFormulas());
+    row.name = host_.Choices().algorithmName;
+    row.algorithmText = JoinAlgorithmText(host_.Choices().formulas);
     // Refused before anything is written: a name or formula that would not come back the same.
     if (std::string why = ValidateAlgorithm(row); !why.empty()) {
-        MessageBoxes::Show(w, Q(kInfoTitle), ToQString(why), MessageBoxes::Icon::Information,
-                           MessageBoxes::Buttons::Ok);
+        host_.Messages().Show(host_.DialogParent(), ToQString(kInfoTitle), ToQString(why),
+                              MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
         return;
     }
     std::vector<CustomAlgorithm> next = rows_;
@@ -236,7 +209,7 @@ void CustomPage::SaveAlgorithm() {
     // The user was told at start-up that a damaged store would be replaced by the next save.
     if (!WriteStore(next, storeDamaged_)) return;
     rows_ = std::move(next);
-    auto* list = w->control<ReportListView>(Q("超级列表框2"));
+    ReportListView* list = view_.algorithms;
     const QSignalBlocker quiet(list);
     const int r = list->InsertRow(list->RowCount());
     list->SetCellText(r, kName, ToQString(row.name));
@@ -245,13 +218,12 @@ void CustomPage::SaveAlgorithm() {
 }
 
 void CustomPage::DeleteSelectedAlgorithm(bool confirm) {
-    ProgramState& st = program_.state();
-    if (!st.customEnabled) return;
-    const int row = st.selectedRow;
+    if (!enabled_) return;
+    const int row = selectedRow_;
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
-    MainWindow* w = program_.mainWindow();
-    if (confirm && MessageBoxes::Show(w, Q(kInfoTitle), Q("确定删除吗？"), MessageBoxes::Icon::None,
-                                      MessageBoxes::Buttons::OkCancel) != MessageBoxes::Answer::Ok)
+    if (confirm && host_.Messages().Show(host_.DialogParent(), ToQString(kInfoTitle), ToQString("确定删除吗？"),
+                                         MessageBoxes::Icon::None,
+                                         MessageBoxes::Buttons::OkCancel) != MessageBoxes::Answer::Ok)
         return;
     // The box's loop may have let another handler change the list; act on what is there now.
     if (row >= static_cast<int>(rows_.size())) return;
@@ -259,45 +231,42 @@ void CustomPage::DeleteSelectedAlgorithm(bool confirm) {
     next.erase(next.begin() + row);
     if (!WriteStore(next, false)) return;
     rows_ = std::move(next);
-    auto* list = w->control<ReportListView>(Q("超级列表框2"));
+    ReportListView* list = view_.algorithms;
     {
         // The row the list moves to is not loaded into the boxes: they keep the deleted
         // algorithm, so a mistaken delete can be saved back.
         const QSignalBlocker quiet(list);
         list->DeleteRow(row);
     }
-    st.selectedRow = list->CurrentRow();
+    selectedRow_ = list->CurrentRow();
 }
 
 void CustomPage::ClearAlgorithms() {
-    ProgramState& st = program_.state();
-    if (!st.customEnabled) return;
-    MainWindow* w = program_.mainWindow();
-    if (MessageBoxes::Show(w, Q(kInfoTitle), Q("确定删除吗？"), MessageBoxes::Icon::None,
-                           MessageBoxes::Buttons::OkCancel) != MessageBoxes::Answer::Ok)
+    if (!enabled_) return;
+    if (host_.Messages().Show(host_.DialogParent(), ToQString(kInfoTitle), ToQString("确定删除吗？"),
+                              MessageBoxes::Icon::None, MessageBoxes::Buttons::OkCancel) != MessageBoxes::Answer::Ok)
         return;
     // A damaged store is only replaced by a save; an empty list has nothing to clear.
     if (!(storeDamaged_ && rows_.empty()) && !WriteStore({}, false)) return;
     rows_.clear();
-    auto* list = w->control<ReportListView>(Q("超级列表框2"));
+    ReportListView* list = view_.algorithms;
     const QSignalBlocker quiet(list);
     list->DeleteAllRows();
-    st.selectedRow = -1;
+    selectedRow_ = -1;
 }
 
 void CustomPage::ChooseStatsWindow(int index) {
-    MainWindow* w = program_.mainWindow();
-    auto* window = w->control<QComboBox>(Q("组合框5"));
-    auto* link = w->control<HyperLinker>(Q("超级链接框89"));
-    if (!window || !link || index < 0 || index >= window->count()) return;
-    link->SetCaption(Q("统计 ") + window->itemText(index) + Q(" 期"));
-    link->SetTextColour(QColor(255, 255, 255));
+    QComboBox* window = view_.statsWindow;
+    HyperLinker* link = view_.Link(89);
+    if (index < 0 || index >= window->count()) return;
+    link->SetCaption(ToQString("统计 ") + window->itemText(index) + ToQString(" 期"));
+    link->SetTextColour(ToQColor(colours::kWhite));
     RefreshAlgorithmStats();
 }
 
 void CustomPage::OpenStatsWindowList() {
-    if (!program_.state().customEnabled) return;
-    if (auto* window = program_.mainWindow()->control<QComboBox>(Q("组合框5"))) window->showPopup();
+    if (!enabled_) return;
+    view_.statsWindow->showPopup();
 }
 
 QString CustomPage::HelpText() {
@@ -331,53 +300,48 @@ QString CustomPage::HelpText() {
         "技术支持：Qivra28开发组，使用中有问题请在软件主页留言",
     };
     QString text;
-    for (const char* line : kLines) text += Q(line) + Q("\r\n");
-    return text + Q("\r\n");
+    for (const char* line : kLines) text += ToQString(line) + ToQString("\r\n");
+    return text + ToQString("\r\n");
 }
 
 void CustomPage::ShowHelp() {
-    if (!program_.state().customEnabled) return;
-    MessageBoxes::Show(program_.mainWindow(), Q(kInfoTitle), HelpText(), MessageBoxes::Icon::Information,
-                       MessageBoxes::Buttons::Ok);
+    if (!enabled_) return;
+    host_.Messages().Show(host_.DialogParent(), ToQString(kInfoTitle), HelpText(), MessageBoxes::Icon::Information,
+                          MessageBoxes::Buttons::Ok);
 }
 
 void CustomPage::RandomizeFormulas() {
-    if (!program_.state().customEnabled) return;
-    auto* mode = program_.mainWindow()->control<QComboBox>(Q("组合框6"));
-    const GeneratorMode m = mode && mode->currentIndex() == 0 ? GeneratorMode::Mixed : GeneratorMode::Simple;
+    if (!enabled_) return;
+    const GeneratorMode m = host_.Choices().generatorMode == 0 ? GeneratorMode::Mixed : GeneratorMode::Simple;
     SetBoxFormulas(generator_->Generation(m));
     RefreshCustomForecasts();
 }
 
 void CustomPage::StartSearch() {
-    const ProgramState& st = program_.state();
-    if (!st.customEnabled) return;
-    MainWindow* w = program_.mainWindow();
-    auto* link = w->control<HyperLinker>(Q("超级链接框82"));
-    if (!link) return;
-    if (link->Caption() == Q(kStopCaption)) {
+    if (!enabled_) return;
+    HyperLinker* link = view_.Link(82);
+    if (link->Caption() == ToQString(kStopCaption)) {
         if (search_) search_->RequestStop();
         return;
     }
-    if (link->Caption() != Q(kStartCaption) || searching_) return;
-    if (st.countdown < kSearchRefusedBelow) {
-        MessageBoxes::Show(w, Q(kInfoTitle), Q("即将开奖了，不能进行搜索算法，请在开奖完后再进行搜索，防止软件出错"),
-                           MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
+    if (link->Caption() != ToQString(kStartCaption) || searching_) return;
+    if (host_.Countdown() < kSearchRefusedBelow) {
+        host_.Messages().Show(host_.DialogParent(), ToQString(kInfoTitle),
+                              ToQString("即将开奖了，不能进行搜索算法，请在开奖完后再进行搜索，防止软件出错"),
+                              MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
         return;
     }
-    const std::optional<PredictionKind> kind = CustomKindFromCode(st.customKind);
+    const UserChoices& c = host_.Choices();
+    const std::optional<PredictionKind> kind = CustomKindFromCode(c.customKind);
     if (!kind) return;
 
     SearchSnapshot snapshot;
-    snapshot.history = st.history;
+    snapshot.history = host_.History();
     snapshot.kind = *kind;
-    snapshot.window = StatsWindowValue();
-    auto* mode = w->control<QComboBox>(Q("组合框6"));
-    snapshot.mode = mode && mode->currentIndex() == 0 ? GeneratorMode::Mixed : GeneratorMode::Simple;
-    auto* criterion = w->control<QComboBox>(Q("组合框7"));
-    snapshot.criterion = criterion ? criterion->currentIndex() : 0;
-    auto* threshold = w->control<QLineEdit>(Q("编辑框9"));
-    snapshot.threshold = threshold ? IntegerValue(S(threshold->text())) : 15;
+    snapshot.window = IntegerValue(c.statsWindow);
+    snapshot.mode = c.generatorMode == 0 ? GeneratorMode::Mixed : GeneratorMode::Simple;
+    snapshot.criterion = c.searchCriterion;
+    snapshot.threshold = IntegerValue(c.searchThreshold);
     snapshot.seed = seeds_();
     snapshot.workers = 1;
 
@@ -406,29 +370,27 @@ void CustomPage::StartSearch() {
     if (!started) return;
     progress_ = std::move(progress);
     searching_ = true;
-    link->SetCaption(Q(kStopCaption));
+    link->SetCaption(ToQString(kStopCaption));
     searchWatch_->start();
 }
 
 void CustomPage::ShowSearchProgress() {
-    if (!progress_ || !program_.mainWindow()) return;
+    if (!progress_) return;
     SearchProgress p;
     {
         std::lock_guard lock(progress_->mutex);
         if (!progress_->any) return;
         p = progress_->latest;
     }
-    if (auto* status = program_.mainWindow()->control<StatusStrip>(Q("状态条1")))
-        status->SetPartText(kSearchStatusPart, Q("搜索：已试 %1 个，每秒 %2 个，最佳 %3")
-                                                   .arg(p.candidates)
-                                                   .arg(static_cast<qulonglong>(p.perSecond + 0.5))
-                                                   .arg(p.bestValue));
+    view_.status->SetPartText(kSearchStatusPart, ToQString("搜索：已试 %1 个，每秒 %2 个，最佳 %3")
+                                                     .arg(p.candidates)
+                                                     .arg(static_cast<qulonglong>(p.perSecond + 0.5))
+                                                     .arg(p.bestValue));
 }
 
 void CustomPage::WatchDrawDue() {
-    if (!searching_ || !search_ || !program_.mainWindow()) return;
-    auto* label = program_.mainWindow()->control<QLabel>(Q("标签7"));
-    if (label && label->text().contains(Q(kDrawDueText))) search_->RequestStop();
+    if (!searching_ || !search_) return;
+    if (view_.countdown->text().contains(ToQString(kDrawDueText))) search_->RequestStop();
 }
 
 void CustomPage::FinishSearch(const SearchOutcome& outcome) {
@@ -436,34 +398,31 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
     ShowSearchProgress();
     searching_ = false;
     progress_.reset();
-    MainWindow* w = program_.mainWindow();
-    if (!w) return;  // the window closed while the worker finished
-    if (auto* link = w->control<HyperLinker>(Q("超级链接框82"))) link->SetCaption(Q(kStartCaption));
+    view_.Link(82)->SetCaption(ToQString(kStartCaption));
     const bool haveFormulas = !outcome.formulas[0].empty() || !outcome.formulas[1].empty() || !outcome.formulas[2].empty();
     if (outcome.end != SearchOutcome::End::NoHistory && haveFormulas) {
         SetBoxFormulas(outcome.formulas);
         RefreshCustomForecasts();
     }
-    if (auto* status = w->control<StatusStrip>(Q("状态条1"))) {
-        switch (outcome.end) {
-            case SearchOutcome::End::Found:
-                status->SetPartText(kSearchStatusPart, Q("搜索完成：已找到算法（共试 %1 个）").arg(outcome.candidates));
-                break;
-            case SearchOutcome::End::Stopped:
-                status->SetPartText(kSearchStatusPart, Q("搜索已停止（共试 %1 个）").arg(outcome.candidates));
-                break;
-            case SearchOutcome::End::NoHistory:
-                status->SetPartText(kSearchStatusPart, Q("开奖数据不足，无法搜索"));
-                break;
-        }
+    StatusStrip* status = view_.status;
+    switch (outcome.end) {
+        case SearchOutcome::End::Found:
+            status->SetPartText(kSearchStatusPart, ToQString("搜索完成：已找到算法（共试 %1 个）").arg(outcome.candidates));
+            break;
+        case SearchOutcome::End::Stopped:
+            status->SetPartText(kSearchStatusPart, ToQString("搜索已停止（共试 %1 个）").arg(outcome.candidates));
+            break;
+        case SearchOutcome::End::NoHistory:
+            status->SetPartText(kSearchStatusPart, ToQString("开奖数据不足，无法搜索"));
+            break;
     }
     Q_EMIT searchFinished();
 }
 
 void CustomPage::ShowContextMenu(QPoint globalPos) {
-    if (!program_.state().customEnabled) return;
+    if (!enabled_) return;
     // popup, not exec: no nested event loop inside the list's mouse handler.
-    if (QMenu* menu = program_.mainWindow()->AlgorithmMenu()) menu->popup(globalPos);
+    if (algorithmMenu_) algorithmMenu_->popup(globalPos);
 }
 
 }  // namespace qivra

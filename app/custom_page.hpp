@@ -14,16 +14,26 @@
 #include "custom/algorithm_search.hpp"
 #include "custom/algorithm_store.hpp"
 
+class QMenu;
 class QTimer;
 
 namespace qivra {
 
-class Program;
+class PageHost;
+struct MainWindowView;
+struct PlanGrids;
+
+// Where the page keeps its algorithms and how its searches are seeded.
+struct CustomPageServices {
+    std::string storePath;  // empty: QivraData.ini beside the program, or the user's data folder
+    uint64_t searchSeed = 0;  // 0: seeded from the system's entropy
+};
 
 class CustomPage : public QObject {
     Q_OBJECT
 public:
-    explicit CustomPage(Program& program);
+    CustomPage(const MainWindowView& view, QMenu* algorithmMenu, PageHost& host, PlanGrids& grids,
+               CustomPageServices services);
     ~CustomPage() override;
 
     void EnableCustomAlgorithms();
@@ -42,7 +52,10 @@ public:
     void StartSearch();
     void ShowContextMenu(QPoint globalPos);
 
+    bool Enabled() const { return enabled_; }
     bool SearchRunning() const { return searching_; }
+    // The row of 超级列表框2 the user chose last; -1 for none.
+    int SelectedRow() const { return selectedRow_; }
     // The rows as the store holds them (the list shows the same, in the same order).
     const std::vector<CustomAlgorithm>& Algorithms() const { return rows_; }
     std::string StorePath() const;
@@ -55,8 +68,6 @@ Q_SIGNALS:
 private:
     struct ProgressBox;
 
-    int StatsWindowValue() const;
-    std::array<std::string, 3> BoxFormulas() const;
     void SetBoxFormulas(const std::array<std::string, 3>& formulas);
     // Writes rows to the store; on failure says so and returns false, the old file stays.
     bool WriteStore(const std::vector<CustomAlgorithm>& rows, bool replaceDamaged);
@@ -65,8 +76,14 @@ private:
     void FinishSearch(const SearchOutcome& outcome);
     void WatchDrawDue();
 
-    Program& program_;
+    const MainWindowView& view_;
+    QMenu* algorithmMenu_;
+    PageHost& host_;
+    PlanGrids& grids_;
+    CustomPageServices services_;
     std::vector<CustomAlgorithm> rows_;
+    bool enabled_ = false;
+    int selectedRow_ = -1;
     bool storeDamaged_ = false;  // the file did not load; it is only replaced by an explicit save
     std::mt19937_64 seeds_;      // one seed source per program for generations and searches
     std::unique_ptr<FormulaGenerator> generator_;

@@ -1,23 +1,11 @@
 #include "app/history_grid.hpp"
 
-#include <map>
-
 #include "core/classify.hpp"
+#include "core/history_colours.hpp"
 #include "ui/egrid.hpp"
 #include "ui/qt_support.hpp"
 
 namespace qivra {
-
-Rgb AttributeColour(const std::string& text) {
-    static const std::map<std::string, Rgb> kColours = {
-        {"大", {255, 0, 0}},     {"小", {0, 0, 255}},     {"单", {144, 0, 255}},  {"双", {255, 80, 128}},
-        {"小单", {128, 0, 0}},   {"小双", {128, 0, 128}}, {"大单", {0, 0, 255}},  {"大双", {0, 128, 0}},
-        {"中", {0, 128, 0}},     {"边", {128, 128, 0}},   {"0", {128, 160, 128}}, {"1", {0, 96, 192}},
-        {"2", {255, 128, 0}},    {"3", {128, 0, 128}},    {"4", {0, 128, 128}},
-    };
-    auto it = kColours.find(text);
-    return it == kColours.end() ? Rgb{0, 0, 0} : it->second;
-}
 
 void ShowHistoryRow(const HistoryGrids& g, const DrawHistory& history, int r, int depth) {
     const DrawRecord& d = history.at(r);

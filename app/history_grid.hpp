@@ -4,15 +4,11 @@
 
 #include <string>
 
-#include "core/colour.hpp"
 #include "core/draw.hpp"
 
 namespace qivra {
 
 class EGrid;
-
-// Background of a trend-grid attribute cell, by its text.
-Rgb AttributeColour(const std::string& text);
 
 struct HistoryGrids {
     EGrid* summary = nullptr;  // 高级表格1

@@ -3,21 +3,24 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
 
 #include <cstdio>
 
+#include "alerts/sounds.hpp"
 #include "app/alert_views.hpp"
 #include "app/async_fetch.hpp"
 #include "app/custom_page.hpp"
-#include "app/draw_clock.hpp"
 #include "app/history_grid.hpp"
 #include "app/plan_views.hpp"
+#include "core/draw_clock.hpp"
 #include "core/text.hpp"
+#include "net/cookie_store.hpp"
 #include "net/http_session.hpp"
 #include "net/remote_config.hpp"
 #include "net/results_feed.hpp"
@@ -26,6 +29,7 @@
 #include "ui/controls.hpp"
 #include "ui/egrid.hpp"
 #include "ui/grid_layouts.hpp"
+#include "ui/integer_edit.hpp"
 #include "ui/main_window.hpp"
 #include "ui/message_boxes.hpp"
 #include "ui/plan_grid_helper.hpp"
@@ -36,27 +40,44 @@ namespace {
 
 const char kProductCaption[] = "Qivra28综合预测软件多功能版";
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+// Writes a value into a widget without the widget reporting it back as an edit.
+void ShowText(QLineEdit* edit, const std::string& text) {
+    const QString shown = ToQString(text);
+    if (edit->text() == shown) return;
+    const QSignalBlocker quiet(edit);
+    edit->setText(shown);
+}
+
+void ShowTicked(QAbstractButton* box, bool ticked) {
+    if (box->isChecked() == ticked) return;
+    const QSignalBlocker quiet(box);
+    box->setChecked(ticked);
+}
+
+void ShowIndex(QComboBox* combo, int index) {
+    if (combo->currentIndex() == index) return;
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(index);
+}
+
+void ShowItem(QComboBox* combo, const std::string& text) {
+    const QSignalBlocker quiet(combo);
+    combo->setCurrentIndex(combo->findText(ToQString(text)));
+}
 
 }  // namespace
 
-template <class T>
-static T* Control(MainWindow* w, const char* name) {
-    return w ? w->control<T>(QString::fromUtf8(name)) : nullptr;
-}
-
 Program::Program(ProgramServices services, QObject* parent) : QObject(parent), services_(std::move(services)) {
     if (!services_.clock) services_.clock = std::make_shared<SystemClock>();
-    if (!services_.http) services_.http = std::make_shared<HttpSession>();
+    if (!services_.http) {
+        // Cookies last between runs in the user's data folder, as a browser's would.
+        cookies_ = std::make_unique<CookieStore>();
+        services_.http = std::make_shared<HttpSession>(cookies_.get());
+    }
+    if (!services_.messages) services_.messages = std::make_shared<MessageBoxes>();
+    if (!services_.sounds) services_.sounds = MakeSdlSoundPlayer();
     if (!services_.openUrl) services_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     fetcher_ = new AsyncFetcher(services_.http, this);
-    freeGrid_ = std::make_unique<PlanGridHelper>();
-    namedComing_ = std::make_unique<PlanGridHelper>();
-    namedGrid_ = std::make_unique<PlanGridHelper>();
-    customGrid_ = std::make_unique<PlanGridHelper>();
-    plans_ = std::make_unique<PlanViews>(*this);
-    custom_ = std::make_unique<CustomPage>(*this);
-    alerts_ = std::make_unique<AlertViews>(*this);
 }
 
 Program::~Program() {
@@ -68,12 +89,22 @@ Program::~Program() {
 }
 
 MainWindow* Program::CreateMainWindow() {
-    if (!window_) {
-        window_ = new MainWindow();
-        connect(window_.data(), &MainWindow::beingDestroyed, this, &Program::quitRequested);
-    }
+    if (window_) return window_.data();
+    window_ = new MainWindow();
+    connect(window_.data(), &MainWindow::beingDestroyed, this, &Program::quitRequested);
+    PageHost& host = *this;
+    grids_ = std::make_unique<PlanGrids>();
+    plans_ = std::make_unique<PlanViews>(window_->View(), host, state_.planLinks, *grids_);
+    CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed};
+    custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
+    alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);
+    ShowChoices();
     return window_.data();
 }
+
+const MainWindowView& Program::View() const { return window_->View(); }
+
+QWidget* Program::DialogParent() const { return window_.data(); }
 
 bool Program::Start() {
     CreateMainWindow();
@@ -83,51 +114,82 @@ bool Program::Start() {
     return true;
 }
 
-int Program::GameIndex() const {
-    auto* games = Control<QComboBox>(window_.data(), "组合框1");
-    return games ? games->currentIndex() : 0;
+int Program::HistoryDepth() const { return IntegerValue(choices_.historyDepth); }
+
+void Program::Choose(const std::function<void(UserChoices&)>& change) {
+    change(choices_);
+    ShowChoices();
 }
 
-int Program::HistoryDepthValue() const {
-    auto* depth = Control<QLineEdit>(window_.data(), "编辑框1");
-    return depth ? IntegerValue(depth->text().toStdString()) : kDefaultHistoryDepth;
+void Program::ShowChoices() {
+    if (!window_) return;
+    const MainWindowView& v = View();
+    const UserChoices& c = choices_;
+    ShowIndex(v.game, c.game);
+    ShowText(v.historyDepth, c.historyDepth);
+    ShowTicked(v.announceDraws, c.announceDraws);
+    ShowTicked(v.promptSounds, c.promptSounds);
+    ShowIndex(v.markMetric, c.markMetric);
+    ShowIndex(v.markComparison, c.markComparison);
+    ShowText(v.markThreshold, c.markThreshold);
+    {
+        const QSignalBlocker quiet(v.markColour);
+        v.markColour->SetColour(ToQColor(c.markColour));
+    }
+    ShowTicked(v.autoMark, c.autoMark);
+    ShowItem(v.markWindow, c.markWindow);
+    ShowText(v.streakThreshold, c.streakThreshold);
+    ShowTicked(v.streakSound, c.streakSound);
+    ShowTicked(v.streakBalloon, c.streakBalloon);
+    ShowTicked(v.streakByFamily, c.streakByFamily);
+    for (size_t i = 0; i < c.streakFamilies.size(); ++i) ShowTicked(v.streakFamilies[i], c.streakFamilies[i]);
+    ShowTicked(v.streakPairs, c.streakPairs);
+    ShowItem(v.statsWindow, c.statsWindow);
+    ShowIndex(v.generatorMode, c.generatorMode);
+    ShowIndex(v.searchCriterion, c.searchCriterion);
+    ShowText(v.searchThreshold, c.searchThreshold);
+    for (size_t i = 0; i < c.formulas.size(); ++i) ShowText(v.formulas[i], c.formulas[i]);
+    ShowText(v.algorithmName, c.algorithmName);
+}
+
+void Program::ChooseGame(int game) {
+    choices_.game = game;
+    Refresh();
 }
 
 bool Program::LoadRemoteConfig() {
     const DeploymentSettings& s = services_.settings;
     const std::string body = services_.http->FetchText(DecodeStoredText(s.configUrlStored, s));
     if (body.empty()) {
-        MessageBoxes::Show(nullptr, Q("Qivra提示："), Q("连接服务器失败，关闭杀毒后重试或者检查网络是否连接"),
-                            MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
+        Messages().Show(nullptr, ToQString("Qivra提示："), ToQString("连接服务器失败，关闭杀毒后重试或者检查网络是否连接"),
+                        MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
         return false;
     }
     RemoteConfig config = ParseRemoteConfig(body);
     if (!IsCurrentVersion(config)) {
         const std::string text = "软件已更新，请下载最新版使用\r\n\r\n最新版本：" + config.version + "\r\n\r\n" +
                                  s.contactLines + "\r\n\r\n是否打开网站？";
-        auto answer = MessageBoxes::Show(nullptr, Q("信息："), ToQString(text), MessageBoxes::Icon::Information,
-                                          MessageBoxes::Buttons::YesNo);
+        auto answer = Messages().Show(nullptr, ToQString("信息："), ToQString(text), MessageBoxes::Icon::Information,
+                                      MessageBoxes::Buttons::YesNo);
         if (answer == MessageBoxes::Answer::Yes) services_.openUrl(QUrl(ToQString(s.downloadPage)));
         return false;
     }
-    Control<StatusStrip>(window_.data(), "状态条1")->SetPartText(2, ToQString("当前状态：连接服务器成功，当前版本:" + config.version));
-    Control<QLabel>(window_.data(), "标签8")->setText(ToQString(config.notice));
-    if (auto* notes = Control<QPlainTextEdit>(window_.data(), "编辑框2")) notes->setPlainText(ToQString(config.updateNotes));
+    const MainWindowView& v = View();
+    v.status->SetPartText(2, ToQString("当前状态：连接服务器成功，当前版本:" + config.version));
+    v.notice->setText(ToQString(config.notice));
+    v.updateNotes->setPlainText(ToQString(config.updateNotes));
     state_.config = std::move(config);
     return true;
 }
 
 void Program::MainWindowCreated() {
-    MainWindow* w = window_.data();
-    auto* summary = Control<EGrid>(w, "高级表格1");
-    auto* trend = Control<EGrid>(w, "高级表格3");
+    const MainWindowView& v = View();
     // Every grid gets its final row count before it is styled: styles apply to existing rows.
-    for (const char* name : {"高级表格1", "高级表格2", "高级表格3", "高级表格4", "高级表格5"})
-        Control<EGrid>(w, name)->SetRowCount(kDefaultHistoryDepth + 1);
-    SetUpHistoryGrid(*summary);
+    for (EGrid* grid : {v.summaryGrid, v.freeGrid, v.trendGrid, v.namedGrid, v.customGrid})
+        grid->SetRowCount(kDefaultHistoryDepth + 1);
+    SetUpHistoryGrid(*v.summaryGrid);
     state_.planLinks = MakePlanLinkTable();
-    state_.freePlanNumber = state_.freePlanKind = state_.namedPlanKind = state_.namedPlanNumber = 1;
-    freeGrid_->Bind(Control<EGrid>(w, "高级表格2"));
+    grids_->free.Bind(v.freeGrid);
     auto loadPlans = [this](const std::string& stored, std::vector<PlanDefinition>& out) {
         PlanListResult list = ParsePlanList(DecodeStoredText(stored, services_.settings));
         if (!list.error.empty()) std::fprintf(stderr, "qivra28: plan definitions refused: %s\n", list.error.c_str());
@@ -135,21 +197,20 @@ void Program::MainWindowCreated() {
     };
     loadPlans(services_.freePlansStored, state_.freePlans);
     loadPlans(services_.namedPlansStored, state_.namedPlans);
-    ApplyPlanGridLayout(*freeGrid_);
-    namedComing_->Bind(Control<EGrid>(w, "高级表格4"));
-    namedGrid_->Bind(Control<EGrid>(w, "高级表格4"));
-    ApplyPlanGridLayout(*namedComing_);
-    SetUpHistoryGridRows(*summary);
-    SetUpTrendGrid(*trend);
-    customGrid_->Bind(Control<EGrid>(w, "高级表格5"));
-    ApplyPlanGridLayout(*customGrid_);
-    if (LocalTime(clock().Now()).tm_hour < 9) Control<QComboBox>(w, "组合框1")->setCurrentIndex(1);
+    plans_->SetPlanLists(state_.freePlans, state_.namedPlans);
+    ApplyPlanGridLayout(grids_->free);
+    grids_->namedComing.Bind(v.namedGrid);
+    grids_->named.Bind(v.namedGrid);
+    ApplyPlanGridLayout(grids_->namedComing);
+    SetUpHistoryGridRows(*v.summaryGrid);
+    SetUpTrendGrid(*v.trendGrid);
+    grids_->custom.Bind(v.customGrid);
+    ApplyPlanGridLayout(grids_->custom);
+    if (LocalTime(services_.clock->Now()).tm_hour < 9) Choose([](UserChoices& c) { c.game = kGameCanada28; });
     Refresh();
 }
 
-std::string Program::CurrentFeedUrl(int game) const {
-    return FeedUrl(state_.config, game, services_.settings);
-}
+std::string Program::CurrentFeedUrl(int game) const { return FeedUrl(state_.config, game, services_.settings); }
 
 void Program::Refresh() {
     if (!window_) return;
@@ -158,31 +219,29 @@ void Program::Refresh() {
         return;
     }
     refreshing_ = true;  // before the message box below, whose loop may deliver a tick
-    MainWindow* w = window_.data();
-    auto* depth = Control<QLineEdit>(w, "编辑框1");
-    if (depth->text() != Q("100")) {
-        MessageBoxes::Show(w, Q("信息："), Q("当前版本不支持使用更多期数，等待更新！！"), MessageBoxes::Icon::Information,
-                            MessageBoxes::Buttons::Ok);
-        depth->setText(Q("100"));
+    const MainWindowView& v = View();
+    if (choices_.historyDepth != "100") {
+        Messages().Show(window_.data(), ToQString("信息："), ToQString("当前版本不支持使用更多期数，等待更新！！"),
+                        MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);
+        Choose([](UserChoices& c) { c.historyDepth = "100"; });
     }
-    w->Clock()->stop();
-    const int rows = HistoryDepthValue() + 1;
-    for (const char* name : {"高级表格1", "高级表格2", "高级表格3", "高级表格4"}) Control<EGrid>(w, name)->SetRowCount(rows);
-    const int game = GameIndex();
+    window_->Clock()->stop();
+    const int rows = HistoryDepth() + 1;
+    for (EGrid* grid : {v.summaryGrid, v.freeGrid, v.trendGrid, v.namedGrid}) grid->SetRowCount(rows);
+    const int game = choices_.game;
     fetcher_->Fetch(CurrentFeedUrl(game), [this, game](std::string body) { FinishRefresh(game, body); });
 }
 
 void Program::ShowHistoryRows() {
-    MainWindow* w = window_.data();
-    HistoryGrids grids{Control<EGrid>(w, "高级表格1"), Control<EGrid>(w, "高级表格2"), Control<EGrid>(w, "高级表格3"),
-                       Control<EGrid>(w, "高级表格4"), Control<EGrid>(w, "高级表格5")};
-    const int depth = HistoryDepthValue();
+    const MainWindowView& v = View();
+    const HistoryGrids grids{v.summaryGrid, v.freeGrid, v.trendGrid, v.namedGrid, v.customGrid};
+    const int depth = HistoryDepth();
     for (int r = 1; r <= state_.history.size(); ++r) ShowHistoryRow(grids, state_.history, r, depth);
 }
 
 void Program::FinishRefresh(int game, const std::string& body) {
-    MainWindow* w = window_.data();
-    if (!w) return;
+    if (!window_) return;
+    const MainWindowView& v = View();
     // A feed with too few lines keeps the previous history and everything it shows.
     if (std::optional<DrawHistory> loaded = ParseFeed(body, game)) {
         state_.history = std::move(*loaded);
@@ -190,27 +249,27 @@ void Program::FinishRefresh(int game, const std::string& body) {
     }
     plans_->ShowFreePlan();
     const bool haveDraw = !state_.history.empty();
-    state_.countdown = haveDraw ? ComputeCountdown(game, state_.history.newest().time, clock().Now()) : 0;
+    state_.countdown = haveDraw ? ComputeCountdown(game, state_.history.newest().time, services_.clock->Now()) : 0;
     plans_->ShowNamedPlan();
-    if (Control<QCheckBox>(w, "选择框3")->isChecked()) alerts_->CheckStreakAlarm();
-    if (state_.customEnabled) custom_->RefreshCustomPage();
+    if (alerts_->StreakAlarmOpen()) alerts_->CheckStreakAlarm();
+    if (custom_->Enabled()) custom_->RefreshCustomPage();
     if (haveDraw) {
         const DrawRecord& newest = state_.history.newest();
-        auto* caption = Control<QLabel>(w, "标签1");
-        const std::string previousCaption = caption->text().toStdString();
-        caption->setText(ToQString((game == 0 ? "幸运28 第" : "加拿大28 第") + newest.period + "期"));
-        Control<QLabel>(w, "标签2")->setText(QString::number(newest.digit1));
-        Control<QLabel>(w, "标签3")->setText(QString::number(newest.digit2));
-        Control<QLabel>(w, "标签4")->setText(QString::number(newest.digit3));
-        Control<QLabel>(w, "标签5")->setText(QString::number(newest.sum));
-        if (Control<QCheckBox>(w, "选择框1")->isChecked()) alerts_->AnnounceDraw(previousCaption);
+        const std::string previousCaption = ToUtf8(v.caption->text());
+        v.caption->setText(ToQString((game == 0 ? "幸运28 第" : "加拿大28 第") + newest.period + "期"));
+        v.digits[0]->setText(QString::number(newest.digit1));
+        v.digits[1]->setText(QString::number(newest.digit2));
+        v.digits[2]->setText(QString::number(newest.digit3));
+        v.sum->setText(QString::number(newest.sum));
+        if (choices_.announceDraws) alerts_->AnnounceDraw(previousCaption);
         alerts_->UpdateOutcomeStats();
     }
-    w->Clock()->start(1000);
+    window_->Clock()->start(1000);
     if (haveDraw) {
         const DrawRecord& newest = state_.history.newest();
-        w->setWindowTitle(ToQString("[" + newest.time + " " + newest.content + " " + newest.period + "]" + kProductCaption));
-        if (Control<QCheckBox>(w, "选择框4")->isChecked()) alerts_->PlayRefreshSound();
+        window_->setWindowTitle(
+            ToQString("[" + newest.time + " " + newest.content + " " + newest.period + "]" + kProductCaption));
+        if (choices_.promptSounds) PlayRefreshSound(Sounds());
         if (!firstRefreshAnnounced_) {
             firstRefreshAnnounced_ = true;
             // The run script waits for this line before it takes its screenshot.
@@ -231,12 +290,12 @@ void Program::ClockTick() {
     if (!window_) return;
     ClockTickResult tick = qivra::ClockTick(state_.countdown);
     if (tick.refresh) Refresh();
-    Control<QLabel>(window_.data(), "标签7")->setText(ToQString(tick.label));
+    View().countdown->setText(ToQString(tick.label));
 }
 
 void Program::StepHistoryDepth(int step) {
-    auto* depth = Control<QLineEdit>(window_.data(), "编辑框1");
-    depth->setText(QString::number(static_cast<int64_t>(IntegerValue(depth->text().toStdString())) + step));
+    const std::string stepped = std::to_string(static_cast<int64_t>(IntegerValue(choices_.historyDepth)) + step);
+    Choose([&](UserChoices& c) { c.historyDepth = stepped; });
 }
 
 }  // namespace qivra

@@ -1,5 +1,7 @@
 #pragma once
-// The program-wide state every operation of the main window reads and writes.
+// The program-wide state: what the service published and the draws it sent. The program writes
+// it; the pages read it through PageHost. The user's choices are in user_choices.hpp, and what
+// belongs to one page alone (the custom list, the alarm text) stays in that page.
 
 #include <array>
 #include <cstdint>
@@ -24,14 +26,6 @@ struct ProgramState {
     PlanLinkTable planLinks{};
     std::vector<PlanDefinition> freePlans;
     std::vector<PlanDefinition> namedPlans;
-    int freePlanNumber = 0;
-    int freePlanKind = 0;
-    int namedPlanNumber = 0;
-    int namedPlanKind = 0;
-    bool customEnabled = false;
-    int customKind = 0;
-    int selectedRow = -1;
-    std::string alarmText;
 };
 
 }  // namespace qivra

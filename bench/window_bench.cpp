@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.hpp"
+#include "core/clock.hpp"
 #include "app/custom_page.hpp"
 #include "app/plan_views.hpp"
 #include "app/program.hpp"
@@ -32,7 +32,7 @@
 #include "service/results_service.hpp"
 #include "tools/stored_texts.hpp"
 #include "ui/egrid.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/main_window.hpp"
 #include "ui/message_boxes.hpp"
 
@@ -127,7 +127,7 @@ const char* const kGridNames[] = {"高级表格1", "高级表格2", "高级表�
 GridCells Snapshot(MainWindow& w) {
     GridCells s;
     for (const char* name : kGridNames) {
-        EGrid* g = w.control<EGrid>(QString::fromUtf8(name));
+        EGrid* g = w.Control<EGrid>(QString::fromUtf8(name));
         std::vector<GridCells::Cell> cells;
         for (int r = 0; r < g->RowCount(); ++r)
             for (int c = 0; c < g->ColumnCount(); ++c)
@@ -139,7 +139,7 @@ GridCells Snapshot(MainWindow& w) {
 
 void WriteStraight(MainWindow& w, const GridCells& s) {
     for (size_t i = 0; i < s.grids.size(); ++i) {
-        EGrid* g = w.control<EGrid>(QString::fromUtf8(kGridNames[i]));
+        EGrid* g = w.Control<EGrid>(QString::fromUtf8(kGridNames[i]));
         const int columns = g->ColumnCount();
         for (size_t k = 0; k < s.grids[i].size(); ++k) {
             const int r = static_cast<int>(k) / columns, c = static_cast<int>(k) % columns;
@@ -157,7 +157,6 @@ double Median(std::vector<double> v) {
 }
 
 int Run() {
-    MessageBoxes::SetNextAnswers({});  // answered, never shown modally
     QTemporaryDir dir;
     const std::string store = dir.filePath(QStringLiteral("QivraData.ini")).toStdString();
     std::vector<CustomAlgorithm> algorithms;
@@ -184,6 +183,8 @@ int Run() {
     services.settings = CompiledInSettings();
     services.settings.configUrlStored = Encipher(service.ConfigUrl(), kStoredTextKey);
     services.clock = clock;
+    services.messages = std::make_shared<MessageBoxes>();
+    services.messages->SetNextAnswers({});  // answered, never shown modally
     services.freePlansStored = FreePlanDefinitionsStored();
     services.namedPlansStored = NamedPlanDefinitionsStored();
     services.openUrl = [](const QUrl&) {};
@@ -207,16 +208,16 @@ int Run() {
     getrusage(RUSAGE_SELF, &usage);
     const double startPeakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
 
-    MainWindow& w = *program->mainWindow();
+    MainWindow& w = *program->Window();
     // The pass as the brief counts it: no popup, streak alarm or sound on the way.
     for (const char* box : {"选择框1", "选择框3", "选择框4"})
-        if (auto* b = w.control<QCheckBox>(QString::fromUtf8(box))) b->setChecked(false);
-    program->custom().EnableCustomAlgorithms();
-    const size_t stored = program->custom().Algorithms().size();
+        if (auto* b = w.Control<QCheckBox>(QString::fromUtf8(box))) b->setChecked(false);
+    program->Custom().EnableCustomAlgorithms();
+    const size_t stored = program->Custom().Algorithms().size();
 
     // 2. The refresh pass with the body in hand, alternating two feeds one draw apart so every
     // pass has new cells to write; against writing the cells those passes left, straight.
-    const int game = program->GameIndex();
+    const int game = program->Choices().game;
     const std::string bodyA = service.FeedText(game);
     clock->Set(LocalAt(13, 12, 30) + std::chrono::minutes(5));
     const std::string bodyB = service.FeedText(game);
@@ -251,7 +252,7 @@ int Run() {
     const double idle = meter.Stop();
 
     // A refresh against a service that answers after 3 s.
-    FaultSpec slow;
+    FaultPlan slow;
     slow.delaySeconds = 3;
     service.SetFault(game, slow);
     finished = 0;
@@ -265,7 +266,7 @@ int Run() {
     QTimer marker;
     int marks = 0;
     QObject::connect(&marker, &QTimer::timeout, [&] {
-        program->plans().MarkNamedPlans();
+        program->Plans().MarkNamedPlans();
         ++marks;
     });
     meter.Start();
@@ -275,16 +276,16 @@ int Run() {
     const double duringMark = meter.Stop();
 
     // A search that no candidate ends, for two seconds.
-    if (auto* threshold = w.control<QLineEdit>(QStringLiteral("编辑框9"))) threshold->setText(QStringLiteral("1000"));
-    if (auto* mode = w.control<QComboBox>(QStringLiteral("组合框6"))) mode->setCurrentIndex(0);
-    program->state().countdown = 200;
+    if (auto* threshold = w.Control<QLineEdit>(QStringLiteral("编辑框9"))) threshold->setText(QStringLiteral("1000"));
+    if (auto* mode = w.Control<QComboBox>(QStringLiteral("组合框6"))) mode->setCurrentIndex(0);
+    program->SetCountdown(200);
     bool searchEnded = false;
-    QObject::connect(&program->custom(), &CustomPage::searchFinished, [&] { searchEnded = true; });
+    QObject::connect(&program->Custom(), &CustomPage::searchFinished, [&] { searchEnded = true; });
     meter.Start();
-    program->custom().StartSearch();
-    const bool searchStarted = program->custom().SearchRunning();
+    program->Custom().StartSearch();
+    const bool searchStarted = program->Custom().SearchRunning();
     RunFor(2000);
-    program->custom().StartSearch();  // the second click asks it to stop
+    program->Custom().StartSearch();  // the second click asks it to stop
     RunUntil([&] { return searchEnded; }, 10000);
     const double duringSearch = meter.Stop();
 
@@ -306,7 +307,6 @@ int Run() {
 
     program.reset();
     service.Stop();
-    MessageBoxes::EndTestMode();
     return 0;
 }
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 build="$1"
 service="$build/service/qivra28-service"
-program="$build/ui/program/qivra28"
+program="$build/program/bin/qivra28"
 logdir="$build/run-logs"
 mkdir -p "$logdir"
 

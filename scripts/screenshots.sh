@@ -14,4 +14,4 @@ if ! curl -fs -o /dev/null --max-time 2 "$config_url"; then
   for _ in $(seq 1 50); do curl -fs -o /dev/null --max-time 1 "$config_url" && break; sleep 0.2; done
 fi
 trap '[ -n "$service_pid" ] && kill "$service_pid"' EXIT
-xvfb-run -a -s "-screen 0 1280x900x24" "$build/ui/qivra28-screenshots" "$root/docs/screenshots"
+xvfb-run -a -s "-screen 0 1280x900x24" "$build/program/qivra28-screenshots" "$root/docs/screenshots"

@@ -169,7 +169,7 @@ void ResultsService::SetUpdateNotes(std::string notes) {
     state_.options.updateNotes = std::move(notes);
 }
 
-void ResultsService::SetFault(int game, FaultSpec fault) {
+void ResultsService::SetFault(int game, FaultPlan fault) {
     std::lock_guard<std::mutex> lock(stateMutex_);
     if (game == -1) state_.configFault = fault;
     if (game == 0 || game == 1) state_.feedFault[game] = fault;
@@ -219,10 +219,10 @@ bool ResultsService::Pause(std::chrono::milliseconds total) const {
 
 void ResultsService::Serve(const httplib::Request& req, httplib::Response& res, int endpoint) {
     const State state = Snapshot();
-    FaultSpec base;
+    FaultPlan base;
     if (endpoint == -1) base = state.configFault;
     if (endpoint == 0 || endpoint == 1) base = state.feedFault[endpoint];
-    const FaultSpec fault = ApplyFaultParameters(base, [&req](const std::string& key) -> std::optional<std::string> {
+    const FaultPlan fault = ApplyFaultParameters(base, [&req](const std::string& key) -> std::optional<std::string> {
         if (!req.has_param(key)) return std::nullopt;
         return req.get_param_value(key);
     });

@@ -21,7 +21,7 @@
 #include <thread>
 
 #include "core/version.hpp"
-#include "service/fault_spec.hpp"
+#include "service/fault_plan.hpp"
 
 namespace httplib {
 class Server;
@@ -76,7 +76,7 @@ public:
     void SetUpdateNotes(std::string notes);
     // Fault of every request to one endpoint (game 0 or 1, or -1 for the configuration),
     // under whatever the request's own parameters add; for fetches whose URLs a test cannot change.
-    void SetFault(int game, FaultSpec fault);
+    void SetFault(int game, FaultPlan fault);
     void ClearFaults();
 
     // What the endpoints publish now, without faults (configuration in UTF-8; the wire text is GBK).
@@ -87,8 +87,8 @@ private:
     struct State {
         Options options;
         Clock clock;
-        FaultSpec configFault;
-        FaultSpec feedFault[2];
+        FaultPlan configFault;
+        FaultPlan feedFault[2];
     };
 
     State Snapshot() const;

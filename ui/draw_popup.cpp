@@ -28,6 +28,7 @@ DrawPopup::DrawPopup(QWidget* parent) : LayoutWindow(parent, Qt::Window | Qt::Fr
     setFixedSize(kWidth, kHeight);
     SetBackground(this, ToQColor(kDarkGrey));
     BuildControls(this, Layout());
+    view_ = ResolveDrawPopupView(*this);
 
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("时钟1"));

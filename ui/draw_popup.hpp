@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/layout_table.hpp"
+#include "ui/window_views.hpp"
 
 class QTimer;
 
@@ -18,6 +19,7 @@ public:
     explicit DrawPopup(QWidget* parent = nullptr);
 
     static const std::vector<ControlRow>& Layout();
+    const DrawPopupView& View() const { return view_; }
     QTimer* Clock() const { return clock_; }  // 时钟1, 1000 ms, running from creation
 
 Q_SIGNALS:
@@ -27,6 +29,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    DrawPopupView view_;
     QTimer* clock_;
 };
 

@@ -13,7 +13,7 @@ const QColor kWhite = ToQColor(colours::kWhite);
 
 void SetHeaderTexts(EGrid& grid, std::initializer_list<const char*> texts) {
     int column = 0;
-    for (const char* t : texts) grid.SetCellText(0, column++, QString::fromUtf8(t));
+    for (const char* t : texts) grid.SetCellText(0, column++, ToQString(t));
 }
 }  // namespace
 

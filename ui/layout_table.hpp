@@ -79,9 +79,10 @@ class LayoutWindow : public QWidget {
 public:
     using QWidget::QWidget;
 
-    // The control of this window with the given layout name, or null.
+    // The control of this window with the given layout name, or null: for tests and outside
+    // automation. The program's own code goes through the window's typed view.
     template <class T = QWidget>
-    T* control(const QString& name) const {
+    T* Control(const QString& name) const {
         return findChild<T*>(name);
     }
 };

@@ -15,9 +15,10 @@ MainWindow::MainWindow(QWidget* parent) : LayoutWindow(parent) {
     setFixedSize(kWidth, kHeight);
     setWindowTitle(QString());
     BuildControls(this, Layout());
+    view_ = ResolveMainWindowView(*this);
     // 按钮4 reaches down into the tab control's header strip, right of the last tab; the tab
     // control comes later in the layout and would take the clicks on most of the button.
-    if (auto* enable = control<QWidget>(QStringLiteral("按钮4"))) enable->raise();
+    view_.enableCustom->raise();
 
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("时钟1"));
@@ -38,7 +39,6 @@ MainWindow::MainWindow(QWidget* parent) : LayoutWindow(parent) {
 
 MainWindow::~MainWindow() { SignalDestroyed(); }
 
-TabBox* MainWindow::Tabs() const { return control<TabBox>(QStringLiteral("选择夹1")); }
 QTimer* MainWindow::Clock() const { return clock_; }
 BalloonTip* MainWindow::Balloon() const { return balloon_; }
 QMenu* MainWindow::AlgorithmMenu() const { return menu_; }

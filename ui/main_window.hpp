@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/layout_table.hpp"
+#include "ui/window_views.hpp"
 
 class QAction;
 class QMenu;
@@ -21,13 +22,15 @@ public:
     static constexpr int kWidth = 1129;
     static constexpr int kHeight = 802;
 
+    // Throws LayoutError when the layout lacks a control the view names.
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // One row per control, in creation order.
     static const std::vector<ControlRow>& Layout();
 
-    TabBox* Tabs() const;              // 选择夹1
+    const MainWindowView& View() const { return view_; }
+    TabBox* Tabs() const { return view_.tabs; }  // 选择夹1
     QTimer* Clock() const;             // 时钟1, stopped until the refresh pass starts it
     BalloonTip* Balloon() const;       // 气球提示框1
     QMenu* AlgorithmMenu() const;      // 弹出菜单1 "&算法"
@@ -44,6 +47,7 @@ protected:
 private:
     void SignalDestroyed();
 
+    MainWindowView view_;
     QTimer* clock_;
     BalloonTip* balloon_;
     QMenu* menu_;

@@ -5,16 +5,6 @@
 namespace qivra {
 
 namespace {
-struct TestState {
-    bool active = false;
-    std::deque<MessageBoxes::Answer> answers;
-    std::vector<MessageBoxes::Shown> shown;
-};
-
-TestState& State() {
-    static TestState state;
-    return state;
-}
 
 MessageBoxes::Answer Refusal(MessageBoxes::Buttons buttons) {
     switch (buttons) {
@@ -31,12 +21,11 @@ MessageBoxes::Answer Refusal(MessageBoxes::Buttons buttons) {
 
 MessageBoxes::Answer MessageBoxes::Show(QWidget* parent, const QString& title, const QString& text, Icon icon,
                                         Buttons buttons) {
-    TestState& test = State();
-    if (test.active) {
-        test.shown.push_back({title, text, icon, buttons});
-        if (test.answers.empty()) return Refusal(buttons);
-        const Answer a = test.answers.front();
-        test.answers.pop_front();
+    if (testMode_) {
+        shown_.push_back({title, text, icon, buttons});
+        if (answers_.empty()) return Refusal(buttons);
+        const Answer a = answers_.front();
+        answers_.pop_front();
         return a;
     }
 
@@ -75,13 +64,14 @@ MessageBoxes::Answer MessageBoxes::Show(QWidget* parent, const QString& title, c
 }
 
 void MessageBoxes::SetNextAnswers(std::deque<Answer> answers) {
-    State().active = true;
-    State().answers = std::move(answers);
+    testMode_ = true;
+    answers_ = std::move(answers);
 }
 
-void MessageBoxes::EndTestMode() { State() = TestState{}; }
-bool MessageBoxes::InTestMode() { return State().active; }
-const std::vector<MessageBoxes::Shown>& MessageBoxes::ShownBoxes() { return State().shown; }
-void MessageBoxes::ClearShown() { State().shown.clear(); }
+void MessageBoxes::EndTestMode() {
+    testMode_ = false;
+    answers_.clear();
+    shown_.clear();
+}
 
 }  // namespace qivra

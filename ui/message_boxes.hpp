@@ -1,5 +1,6 @@
 #pragma once
-// Every message box of the program goes through here, so tests can answer them in advance.
+// Every message box of the program goes through one MessageBoxes, which the program owns and
+// hands to whoever shows a box, so tests can answer them in advance.
 
 #include <QString>
 #include <deque>
@@ -25,16 +26,21 @@ public:
 
     // Modal box; returns the button pressed. Closing the box without a button gives the
     // refusing answer (Cancel, No) or Ok when Ok is the only button.
-    static Answer Show(QWidget* parent, const QString& title, const QString& text, Icon icon = Icon::None,
-                       Buttons buttons = Buttons::Ok);
+    Answer Show(QWidget* parent, const QString& title, const QString& text, Icon icon = Icon::None,
+                Buttons buttons = Buttons::Ok);
 
     // Test mode: from now on no box opens; Show records what it would show and returns the next
     // queued answer, or the refusing answer once the queue is empty.
-    static void SetNextAnswers(std::deque<Answer> answers);
-    static void EndTestMode();
-    static bool InTestMode();
-    static const std::vector<Shown>& ShownBoxes();
-    static void ClearShown();
+    void SetNextAnswers(std::deque<Answer> answers);
+    void EndTestMode();
+    bool InTestMode() const { return testMode_; }
+    const std::vector<Shown>& ShownBoxes() const { return shown_; }
+    void ClearShown() { shown_.clear(); }
+
+private:
+    bool testMode_ = false;
+    std::deque<Answer> answers_;
+    std::vector<Shown> shown_;
 };
 
 }  // namespace qivra

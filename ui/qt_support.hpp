@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/colour.hpp"
+#include "ui/qt_text.hpp"
 
 class QWidget;
 
@@ -24,9 +25,6 @@ inline Rgb ToRgb(const QColor& c) {
     return Rgb{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue())};
 }
 
-inline QString ToQString(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // Foreground and background of a plain widget through its palette (cheap, readable back).
 void SetTextColour(QWidget* w, const QColor& colour);

@@ -27,6 +27,7 @@ StreakAlarmWindow::StreakAlarmWindow(QWidget* parent) : LayoutWindow(parent, Qt:
     setWindowTitle(QStringLiteral("Qivra28综合预测软件多功能版【火车报警】"));
     SetBackground(this, ToQColor(kWhite));
     BuildControls(this, Layout());
+    view_ = ResolveStreakAlarmView(*this);
 
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("时钟1"));

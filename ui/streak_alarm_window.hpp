@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/layout_table.hpp"
+#include "ui/window_views.hpp"
 
 class QTimer;
 
@@ -18,6 +19,7 @@ public:
     explicit StreakAlarmWindow(QWidget* parent = nullptr);
 
     static const std::vector<ControlRow>& Layout();
+    const StreakAlarmView& View() const { return view_; }
     QTimer* Clock() const { return clock_; }  // 时钟1, stopped until blinking is switched on
 
 Q_SIGNALS:
@@ -29,6 +31,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    StreakAlarmView view_;
     QTimer* clock_;
 };
 

@@ -183,15 +183,13 @@ public:
     std::vector<Request> requests;
 };
 
-TEST(Sounds, PlayCallsGoThroughTheInstalledPlayer) {
+TEST(Sounds, PlayCallsGoToTheGivenPlayer) {
     RecordingPlayer recorder;
-    SetSoundPlayer(&recorder);
-    PlayAlarmSound();
-    PlayRefreshSound();
-    PlayPopupSound();
+    PlayAlarmSound(recorder);
+    PlayRefreshSound(recorder);
+    PlayPopupSound(recorder);
     const uint8_t loose[] = {1, 2, 3};
-    PlaySoundBytes(loose, true);
-    SetSoundPlayer(nullptr);
+    recorder.Play(loose, true);
 
     ASSERT_EQ(recorder.requests.size(), 4u);
     EXPECT_EQ(recorder.requests[0].data, AlarmSound().data());
@@ -211,23 +209,24 @@ void PlayEverythingThenExit(const char* driver) {
     else
         unsetenv("SDL_AUDIODRIVER");
     alarm(20);
+    const std::unique_ptr<SoundPlayer> player = MakeSdlSoundPlayer();
     {
         // The first requests race to initialise the player.
         std::vector<std::jthread> threads;
-        for (int i = 0; i < 4; ++i) threads.emplace_back([] { PlayRefreshSound(); });
+        for (int i = 0; i < 4; ++i) threads.emplace_back([&] { PlayRefreshSound(*player); });
     }
-    PlayAlarmSound();
-    PlayRefreshSound();
-    PlayPopupSound();
-    PlaySoundBytes({}, false);
-    PlaySoundBytes(AlarmSound().first(100), false);  // truncated
+    PlayAlarmSound(*player);
+    PlayRefreshSound(*player);
+    PlayPopupSound(*player);
+    player->Play({}, false);
+    player->Play(AlarmSound().first(100), false);  // truncated
     std::vector<uint8_t> corrupt(PopupSound().begin(), PopupSound().end());
     corrupt[40] = 0xFF;  // data size far beyond the image
     corrupt[41] = 0xFF;
     corrupt[42] = 0xFF;
-    PlaySoundBytes(corrupt, false);
-    PlaySoundBytes(RefreshSound(), true);
-    PlayAlarmSound();
+    player->Play(corrupt, false);
+    player->Play(RefreshSound(), true);
+    PlayAlarmSound(*player);
     std::exit(0);
 }
 

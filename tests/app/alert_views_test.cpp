@@ -31,7 +31,6 @@
 namespace qivra::testing {
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Records which embedded sound each request names instead of playing it.
 class RecordingPlayer final : public SoundPlayer {
@@ -56,11 +55,7 @@ class AlertViewsTest : public ProgramFixture {
 protected:
     void SetUp() override {
         ProgramFixture::SetUp();
-        SetSoundPlayer(&player_);
-    }
-    void TearDown() override {
-        ProgramFixture::TearDown();
-        SetSoundPlayer(nullptr);
+        soundPlayer_ = &player_;
     }
 
     // Starts the program with the given main-window boxes clicked before the first refresh.
@@ -68,7 +63,7 @@ protected:
         program_ = std::make_unique<Program>(Services());
         program_->CreateMainWindow();
         ConnectEventMap(*program_);
-        for (const char* name : boxes) QTest::mouseClick(control<QCheckBox>(name), Qt::LeftButton);
+        for (const char* name : boxes) QTest::mouseClick(Control<QCheckBox>(name), Qt::LeftButton);
         ASSERT_TRUE(program_->Start());
         ASSERT_TRUE(WaitForRefresh());
     }
@@ -80,26 +75,26 @@ protected:
         StartClicking(boxes);
     }
 
-    AlertViews& alerts() { return program_->alerts(); }
+    AlertViews& alerts() { return program_->Alerts(); }
     DrawPopup* popup() { return alerts().Popup(); }
     StreakAlarmWindow* alarm() { return alerts().StreakAlarm(); }
 
     template <class T = ClickLabel>
     T* popupControl(const char* name) {
-        return popup()->control<T>(Q(name));
+        return popup()->Control<T>(ToQString(name));
     }
     template <class T = ClickLabel>
     T* alarmControl(const char* name) {
-        return alarm()->control<T>(Q(name));
+        return alarm()->Control<T>(ToQString(name));
     }
     std::string AlarmCaptionShown() { return alarmControl("透明标签1")->Caption().toStdString(); }
 
     void OpenAlarm() {
-        QTest::mouseClick(control<QCheckBox>("选择框3"), Qt::LeftButton);
+        QTest::mouseClick(Control<QCheckBox>("选择框3"), Qt::LeftButton);
         ASSERT_NE(alarm(), nullptr);
     }
 
-    void SetThreshold(const char* text) { control<QLineEdit>("编辑框4")->setText(Q(text)); }
+    void SetThreshold(const char* text) { Control<QLineEdit>("编辑框4")->setText(ToQString(text)); }
 
     // Every DrawPopup on screen.
     static int PopupsShown() {
@@ -128,13 +123,13 @@ TEST_F(AlertViewsTest, FirstRefreshAnnouncesTheDrawWithTextsPlaceAndSounds) {
     EXPECT_TRUE(popup()->isVisible());
     EXPECT_EQ(PopupsShown(), 1);
 
-    const QString mainCaption = control<QLabel>("标签1")->text();
-    const PopupTexts expected = FillDrawPopupTexts(program_->state().history, mainCaption.toStdString());
+    const QString mainCaption = Control<QLabel>("标签1")->text();
+    const PopupTexts expected = FillDrawPopupTexts(program_->State().history, mainCaption.toStdString());
     EXPECT_EQ(popupControl("透明标签1")->Caption(), mainCaption);
     EXPECT_EQ(popupControl("透明标签1")->Caption().toStdString(), expected.title);
     EXPECT_EQ(popupControl("标签2")->Caption().toStdString(), expected.drawLine);
     EXPECT_EQ(popupControl("透明标签2")->Caption().toStdString(), expected.historyLine);
-    EXPECT_EQ(popupControl("标签1")->Caption(), Q(kPopupLayoutTitle));
+    EXPECT_EQ(popupControl("标签1")->Caption(), ToQString(kPopupLayoutTitle));
 
     const Point at = PopupPosition(Screen().width(), Screen().height(), DrawPopup::kWidth, DrawPopup::kHeight);
     EXPECT_EQ(popup()->pos(), QPoint(at.x, at.y));
@@ -161,7 +156,7 @@ TEST_F(AlertViewsTest, OnlyANewPeriodOpensAPopupAndItReplacesTheOpenOne) {
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(PopupsShown(), 1);
     EXPECT_NE(popupControl("透明标签1")->Caption(), firstTitle);
-    EXPECT_EQ(popupControl("透明标签1")->Caption(), control<QLabel>("标签1")->text());
+    EXPECT_EQ(popupControl("透明标签1")->Caption(), Control<QLabel>("标签1")->text());
     EXPECT_EQ(player_.played, (Sounds{"popup", "refresh", "refresh", "popup", "refresh"}));
 
     // Once closed, a refresh of the same period does not bring it back.
@@ -201,7 +196,7 @@ TEST_F(AlertViewsTest, PopupCountsDownAndClosesOnTheEleventhTick) {
         ASSERT_EQ(popup(), shown.data()) << tick;
         EXPECT_EQ(popupControl("标签1")->Caption().toStdString(), PopupCountdownCaption(tick));
     }
-    EXPECT_TRUE(popupControl("标签1")->Caption().endsWith(Q(" 0s后自动关闭")));
+    EXPECT_TRUE(popupControl("标签1")->Caption().endsWith(ToQString(" 0s后自动关闭")));
     alerts().TickPopupCountdown();
     EXPECT_EQ(popup(), nullptr);
     EXPECT_FALSE(shown && shown->isVisible());
@@ -215,7 +210,7 @@ TEST_F(AlertViewsTest, APopupClosesOnAClickOfItsTitleOrADoubleClick) {
     for (How how : {TitleClick, TitleDoubleClick, WindowDoubleClick}) {
         SCOPED_TRACE(how);
         if (!popup()) {
-            control<QLabel>("标签1")->setText(Q("加拿大28 第000000期"));  // as after a game switch
+            Control<QLabel>("标签1")->setText(ToQString("加拿大28 第000000期"));  // as after a game switch
             RefreshAndWait();
         }
         QPointer<DrawPopup> shown = popup();
@@ -236,7 +231,7 @@ TEST_F(AlertViewsTest, APopupClosesOnAClickOfItsTitleOrADoubleClick) {
         EXPECT_TRUE(shown.isNull());
     }
     // A press on the title that is released elsewhere is not a click.
-    control<QLabel>("标签1")->setText(Q("加拿大28 第000000期"));
+    Control<QLabel>("标签1")->setText(ToQString("加拿大28 第000000期"));
     RefreshAndWait();
     ASSERT_NE(popup(), nullptr);
     QWidget* title = popupControl<QWidget>("标签1");
@@ -247,7 +242,7 @@ TEST_F(AlertViewsTest, APopupClosesOnAClickOfItsTitleOrADoubleClick) {
 
 TEST_F(AlertViewsTest, TickingTheAlarmBoxOpensTheWindowAtTheCorner) {
     StartAndWaitForFirstRefresh();
-    auto* box = control<QCheckBox>("选择框3");
+    auto* box = Control<QCheckBox>("选择框3");
     EXPECT_FALSE(alerts().StreakAlarmOpen());
     ASSERT_NO_FATAL_FAILURE(OpenAlarm());
     EXPECT_TRUE(alarm()->isVisible());
@@ -269,9 +264,9 @@ TEST_F(AlertViewsTest, ARefreshWritesTheReportOfTheTickedFamilies) {
     ASSERT_NO_FATAL_FAILURE(OpenAlarm());
     SetThreshold("0");  // every ticked family reaches it
     RefreshAndWait();
-    const std::string report = program_->state().alarmText;
+    const std::string report = program_->Alerts().AlarmText();
     EXPECT_EQ(AlarmCaptionShown(), kAlarmHeading + report);
-    const DrawRecord& newest = program_->state().history.newest();
+    const DrawRecord& newest = program_->State().history.newest();
     const std::string expectedFirstLines = "【" + SizeText(newest.sum) + "】 已连开：【";
     EXPECT_EQ(report.rfind(expectedFirstLines, 0), 0u) << report;
     auto lines = [](const std::string& text) {
@@ -283,10 +278,10 @@ TEST_F(AlertViewsTest, ARefreshWritesTheReportOfTheTickedFamilies) {
     EXPECT_EQ(lines(report), 7 + (pair ? 1 : 0));
 
     // An unticked family is never reported, and 对子 unticked silences the pairs.
-    QTest::mouseClick(control<QCheckBox>("选择框10"), Qt::LeftButton);
-    QTest::mouseClick(control<QCheckBox>("选择框16"), Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>("选择框10"), Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>("选择框16"), Qt::LeftButton);
     RefreshAndWait();
-    const std::string fewer = program_->state().alarmText;
+    const std::string fewer = program_->Alerts().AlarmText();
     EXPECT_EQ(lines(fewer), 6);
     EXPECT_EQ(fewer.find("【单】"), std::string::npos);
     EXPECT_EQ(fewer.find("【双】"), std::string::npos);
@@ -312,11 +307,11 @@ TEST_F(AlertViewsTest, AlarmSoundAndBalloonFollowOnlyTheirOwnBoxes) {
         SCOPED_TRACE(c.name);
         ASSERT_NO_FATAL_FAILURE(Restart({}));
         ASSERT_NO_FATAL_FAILURE(OpenAlarm());
-        for (const char* name : c.clicked) QTest::mouseClick(control<QCheckBox>(name), Qt::LeftButton);
+        for (const char* name : c.clicked) QTest::mouseClick(Control<QCheckBox>(name), Qt::LeftButton);
         SetThreshold(c.threshold);
         player_.played.clear();
         RefreshAndWait();
-        const std::string& report = program_->state().alarmText;
+        const std::string& report = program_->Alerts().AlarmText();
         EXPECT_EQ(player_.played, c.sounds);
         EXPECT_EQ(report.empty(), std::string(c.threshold) == "99");
         if (report.empty()) {
@@ -352,7 +347,7 @@ TEST_F(AlertViewsTest, TopmostAndBlinkFollowTheirBoxes) {
     EXPECT_FALSE(alarm()->Clock()->isActive());
     SetThreshold("0");
     alerts().CheckStreakAlarm();
-    const std::string newer = kAlarmHeading + program_->state().alarmText;
+    const std::string newer = kAlarmHeading + program_->Alerts().AlarmText();
     ASSERT_NE(newer, report);
     QTest::qWait(700);  // past the restore; the blink is off, so nothing blanks it again
     EXPECT_EQ(AlarmCaptionShown(), newer);
@@ -371,7 +366,7 @@ TEST_F(AlertViewsTest, TopmostAndBlinkFollowTheirBoxes) {
 
 TEST_F(AlertViewsTest, CloseAndTheTitleBarBothUntickTheAlarmBox) {
     StartAndWaitForFirstRefresh();
-    auto* box = control<QCheckBox>("选择框3");
+    auto* box = Control<QCheckBox>("选择框3");
     for (bool titleBar : {false, true}) {
         SCOPED_TRACE(titleBar ? "title bar" : "关闭");
         ASSERT_NO_FATAL_FAILURE(OpenAlarm());
@@ -399,8 +394,8 @@ TEST_F(AlertViewsTest, CloseAndTheTitleBarBothUntickTheAlarmBox) {
 
 TEST_F(AlertViewsTest, OutcomeTableAgreesWithTheHistory) {
     StartAndWaitForFirstRefresh();
-    const auto expected = qivra::UpdateOutcomeStats(program_->state().history, 100);
-    auto* table = control<ReportListView>("超级列表框1");
+    const auto expected = qivra::UpdateOutcomeStats(program_->State().history, 100);
+    auto* table = Control<ReportListView>("超级列表框1");
     ASSERT_EQ(table->RowCount(), kOutcomeRowCount);
     int counted = 0;
     for (int r = 0; r < kOutcomeRowCount; ++r) {

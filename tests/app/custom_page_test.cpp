@@ -28,7 +28,6 @@ namespace {
 
 using Answer = MessageBoxes::Answer;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // What a view writes, by (row, column).
 struct RecordingSink final : CellSink {
@@ -61,32 +60,32 @@ protected:
 
     void StartEnabled() {
         Start();
-        QTest::mouseClick(control<QPushButton>("按钮4"), Qt::LeftButton);
-        ASSERT_TRUE(program_->state().customEnabled);
+        QTest::mouseClick(Control<QPushButton>("按钮4"), Qt::LeftButton);
+        ASSERT_TRUE(program_->Custom().Enabled());
     }
 
     void Click(const char* link) {
-        HyperLinker* l = control<HyperLinker>(link);
+        HyperLinker* l = Control<HyperLinker>(link);
         ASSERT_NE(l, nullptr) << link;
         QTest::mouseClick(l, Qt::LeftButton);
     }
     void ClickLink(int n) { Click(QStringLiteral("超级链接框%1").arg(n).toUtf8().constData()); }
 
     void SetFormulas(const char* f1, const char* f2, const char* f3) {
-        control<QLineEdit>("编辑框5")->setText(Q(f1));
-        control<QLineEdit>("编辑框6")->setText(Q(f2));
-        control<QLineEdit>("编辑框7")->setText(Q(f3));
+        Control<QLineEdit>("编辑框5")->setText(ToQString(f1));
+        Control<QLineEdit>("编辑框6")->setText(ToQString(f2));
+        Control<QLineEdit>("编辑框7")->setText(ToQString(f3));
     }
     std::array<std::string, 3> Formulas() {
-        return {control<QLineEdit>("编辑框5")->text().toStdString(), control<QLineEdit>("编辑框6")->text().toStdString(),
-                control<QLineEdit>("编辑框7")->text().toStdString()};
+        return {Control<QLineEdit>("编辑框5")->text().toStdString(), Control<QLineEdit>("编辑框6")->text().toStdString(),
+                Control<QLineEdit>("编辑框7")->text().toStdString()};
     }
     FormulaSet Compiled(const std::array<std::string, 3>& texts) {
         return {Formula::Compile(texts[0]), Formula::Compile(texts[1]), Formula::Compile(texts[2])};
     }
 
     void SaveAs(const char* name, const char* f1, const char* f2, const char* f3) {
-        control<QLineEdit>("编辑框8")->setText(Q(name));
+        Control<QLineEdit>("编辑框8")->setText(ToQString(name));
         SetFormulas(f1, f2, f3);
         Click("超级链接框86");
     }
@@ -94,8 +93,8 @@ protected:
     // The grid holds the pure view of the pure forecasts of the boxes' formulas for the chosen
     // kind, cell by cell, colours included.
     void ExpectGridShowsTheBoxes() {
-        const DrawHistory& history = program_->state().history;
-        const PredictionKind kind = *CustomKindFromCode(program_->state().customKind);
+        const DrawHistory& history = program_->State().history;
+        const PredictionKind kind = *CustomKindFromCode(program_->Choices().customKind);
         const auto forecasts = CustomForecasts(history, Compiled(Formulas()), kind, 100);
         ASSERT_EQ(forecasts.size(), 101u);
         RecordingSink expected;
@@ -112,8 +111,8 @@ protected:
             }
     }
 
-    ReportListView* list() { return control<ReportListView>("超级列表框2"); }
-    EGrid* grid() { return control<EGrid>("高级表格5"); }
+    ReportListView* list() { return Control<ReportListView>("超级列表框2"); }
+    EGrid* grid() { return Control<EGrid>("高级表格5"); }
 
     QByteArray StoreBytes() {
         QFile f(QString::fromStdString(storePath_));
@@ -123,7 +122,7 @@ protected:
 
     // Starts a search and waits until it has ended; false on time-out.
     bool WaitForSearchEnd(int timeoutMs = 20000) {
-        return QTest::qWaitFor([&] { return !program_->custom().SearchRunning(); }, timeoutMs);
+        return QTest::qWaitFor([&] { return !program_->Custom().SearchRunning(); }, timeoutMs);
     }
 
     QTemporaryDir dir_;
@@ -137,29 +136,29 @@ TEST_F(CustomPageTest, BeforeSwitchingOnNothingOnThePageActs) {
     const QString drawnCell = grid()->CellText(2, 5);
     for (int n : {73, 74, 77, 81, 82, 84, 85, 86, 87, 89}) ClickLink(n);
     window().DeleteAlgorithmAction()->trigger();
-    MessageBoxes::SetNextAnswers({Answer::Ok});
+    messages_->SetNextAnswers({Answer::Ok});
     window().ClearAlgorithmsAction()->trigger();
 
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
+    EXPECT_TRUE(messages_->ShownBoxes().empty());
     EXPECT_EQ(Formulas(), before);
     EXPECT_EQ(grid()->CellText(1, 4), comingCell);
     EXPECT_EQ(grid()->CellText(2, 5), drawnCell);
-    EXPECT_EQ(program_->state().customKind, 0);
-    EXPECT_EQ(control<HyperLinker>("超级链接框82")->Caption(), Q("开始搜索"));
+    EXPECT_EQ(program_->Choices().customKind, 0);
+    EXPECT_EQ(Control<HyperLinker>("超级链接框82")->Caption(), ToQString("开始搜索"));
     EXPECT_EQ(list()->RowCount(), 0);
     EXPECT_FALSE(StoreExists());
-    EXPECT_TRUE(control<QPushButton>("按钮4")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>("按钮4")->isEnabled());
 }
 
 TEST_F(CustomPageTest, SwitchedOnTheGridShowsForecastsOfEveryKind) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    EXPECT_FALSE(control<QPushButton>("按钮4")->isEnabled());
-    EXPECT_EQ(control<QPushButton>("按钮4")->text(), Q("开启成功"));
-    EXPECT_EQ(program_->state().customKind, 1);
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());  // no store yet: an empty list, no message
+    EXPECT_FALSE(Control<QPushButton>("按钮4")->isEnabled());
+    EXPECT_EQ(Control<QPushButton>("按钮4")->text(), ToQString("开启成功"));
+    EXPECT_EQ(program_->Choices().customKind, 1);
+    EXPECT_TRUE(messages_->ShownBoxes().empty());  // no store yet: an empty list, no message
     ASSERT_EQ(grid()->RowCount(), 101);
 
-    const DrawHistory& history = program_->state().history;
+    const DrawHistory& history = program_->State().history;
     struct Case {
         int link;
         int kind;
@@ -167,9 +166,9 @@ TEST_F(CustomPageTest, SwitchedOnTheGridShowsForecastsOfEveryKind) {
     for (Case c : {Case{74, 1}, Case{77, 4}, Case{78, 5}, Case{81, 8}}) {
         SCOPED_TRACE(c.kind);
         if (c.link != 74) ClickLink(c.link);  // 组合 is chosen by switching on
-        ASSERT_EQ(program_->state().customKind, c.kind);
+        ASSERT_EQ(program_->Choices().customKind, c.kind);
         for (int n = 74; n <= 81; ++n)
-            EXPECT_EQ(control<HyperLinker>(QStringLiteral("超级链接框%1").arg(n).toUtf8().constData())->Background(),
+            EXPECT_EQ(Control<HyperLinker>(QStringLiteral("超级链接框%1").arg(n).toUtf8().constData())->Background(),
                       n == c.link ? QColor(158, 201, 251) : QColor(236, 236, 236))
                 << n;
         ASSERT_NO_FATAL_FAILURE(ExpectGridShowsTheBoxes());
@@ -185,7 +184,7 @@ TEST_F(CustomPageTest, SavedAlgorithmsComeBackDeleteAndClearRewriteTheStore) {
     SaveAs("同名", "[1]", "[2]", "[3]");
     SaveAs("同名", "[4]+[5]", "[6]", "[7]*[8]");
     ASSERT_TRUE(StoreExists());
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
+    EXPECT_TRUE(messages_->ShownBoxes().empty());
     EXPECT_EQ(list()->RowCount(), 2);
     const std::vector<CustomAlgorithm> saved = {{"同名", "[1]|[2]|[3]"}, {"同名", "[4]+[5]|[6]|[7]*[8]"}};
     EXPECT_EQ(LoadStoreFile(storePath_).rows, saved);
@@ -193,57 +192,57 @@ TEST_F(CustomPageTest, SavedAlgorithmsComeBackDeleteAndClearRewriteTheStore) {
     // Another run with the same store shows the rows once switched on.
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
     ASSERT_EQ(list()->RowCount(), 2);
-    EXPECT_EQ(list()->CellText(0, 0), Q("同名"));
-    EXPECT_EQ(list()->CellText(1, 4), Q("[4]+[5]|[6]|[7]*[8]"));
+    EXPECT_EQ(list()->CellText(0, 0), ToQString("同名"));
+    EXPECT_EQ(list()->CellText(1, 4), ToQString("[4]+[5]|[6]|[7]*[8]"));
 
     // Choosing a row loads it into the boxes and redraws the grid from it.
-    control<QLineEdit>("编辑框8")->setText(Q("别的"));
+    Control<QLineEdit>("编辑框8")->setText(ToQString("别的"));
     list()->SetCurrentRow(0);
-    EXPECT_EQ(program_->state().selectedRow, 0);
-    EXPECT_EQ(control<QLineEdit>("编辑框8")->text(), Q("同名"));
+    EXPECT_EQ(program_->Custom().SelectedRow(), 0);
+    EXPECT_EQ(Control<QLineEdit>("编辑框8")->text(), ToQString("同名"));
     EXPECT_EQ(Formulas(), (std::array<std::string, 3>{"[1]", "[2]", "[3]"}));
     ExpectGridShowsTheBoxes();
 
     // 删除选中 asks first: Cancel keeps the row, OK removes it from the list and the store.
-    MessageBoxes::SetNextAnswers({Answer::Cancel});
+    messages_->SetNextAnswers({Answer::Cancel});
     Click("超级链接框87");
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-    const MessageBoxes::Shown& ask = MessageBoxes::ShownBoxes()[0];
-    EXPECT_EQ(ask.title, Q("信息："));
-    EXPECT_EQ(ask.text, Q("确定删除吗？"));
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+    const MessageBoxes::Shown& ask = messages_->ShownBoxes()[0];
+    EXPECT_EQ(ask.title, ToQString("信息："));
+    EXPECT_EQ(ask.text, ToQString("确定删除吗？"));
     EXPECT_EQ(ask.icon, MessageBoxes::Icon::None);
     EXPECT_EQ(ask.buttons, MessageBoxes::Buttons::OkCancel);
     EXPECT_EQ(list()->RowCount(), 2);
     EXPECT_EQ(LoadStoreFile(storePath_).rows.size(), 2u);
 
-    MessageBoxes::SetNextAnswers({Answer::Ok});
+    messages_->SetNextAnswers({Answer::Ok});
     Click("超级链接框87");
     ASSERT_EQ(list()->RowCount(), 1);
-    EXPECT_EQ(list()->CellText(0, 4), Q("[4]+[5]|[6]|[7]*[8]"));
+    EXPECT_EQ(list()->CellText(0, 4), ToQString("[4]+[5]|[6]|[7]*[8]"));
     EXPECT_EQ(LoadStoreFile(storePath_).rows, std::vector<CustomAlgorithm>{saved[1]});
 
     // A right press on a row makes it current and opens the menu there; its delete does not ask.
-    MessageBoxes::ClearShown();
+    messages_->ClearShown();
     list()->setCurrentItem(nullptr);
-    ASSERT_EQ(program_->state().selectedRow, -1);
+    ASSERT_EQ(program_->Custom().SelectedRow(), -1);
     const QPoint rowPoint = list()->visualItemRect(list()->topLevelItem(0)).center();
     QTest::mousePress(list()->viewport(), Qt::RightButton, {}, rowPoint);
     // Let go, or QTest keeps the button held for every later test's mouse events.
     QTest::mouseRelease(list()->viewport(), Qt::RightButton, {}, rowPoint);
-    EXPECT_EQ(program_->state().selectedRow, 0);
+    EXPECT_EQ(program_->Custom().SelectedRow(), 0);
     EXPECT_TRUE(window().AlgorithmMenu()->isVisible());
     window().AlgorithmMenu()->hide();
     window().DeleteAlgorithmAction()->trigger();
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
+    EXPECT_TRUE(messages_->ShownBoxes().empty());
     EXPECT_EQ(list()->RowCount(), 0);
     EXPECT_TRUE(LoadStoreFile(storePath_).rows.empty());
 
     // Clearing asks, then leaves an empty store; the next run starts empty.
     SaveAs("甲", "[1]", "[2]", "[3]");
-    MessageBoxes::SetNextAnswers({Answer::Cancel});
+    messages_->SetNextAnswers({Answer::Cancel});
     window().ClearAlgorithmsAction()->trigger();
     EXPECT_EQ(list()->RowCount(), 1);
-    MessageBoxes::SetNextAnswers({Answer::Ok});
+    messages_->SetNextAnswers({Answer::Ok});
     window().ClearAlgorithmsAction()->trigger();
     EXPECT_EQ(list()->RowCount(), 0);
     EXPECT_TRUE(StoreExists());
@@ -255,8 +254,8 @@ TEST_F(CustomPageTest, SavedAlgorithmsComeBackDeleteAndClearRewriteTheStore) {
 TEST_F(CustomPageTest, AnUnstorableNameIsRefusedAndNothingIsSaved) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
     SaveAs("a----b", "[1]", "[2]", "[3]");
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBoxes::ShownBoxes()[0].text.toStdString(), ValidateAlgorithmName("a----b"));
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+    EXPECT_EQ(messages_->ShownBoxes()[0].text.toStdString(), ValidateAlgorithmName("a----b"));
     EXPECT_EQ(list()->RowCount(), 0);
     EXPECT_FALSE(StoreExists());
 }
@@ -269,13 +268,13 @@ TEST_F(CustomPageTest, ADamagedStoreIsReportedAndKeptUntilTheUserSaves) {
         f.write(damaged);
     }
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-    EXPECT_TRUE(MessageBoxes::ShownBoxes()[0].text.contains(Q("损坏")));
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+    EXPECT_TRUE(messages_->ShownBoxes()[0].text.contains(ToQString("损坏")));
     EXPECT_EQ(list()->RowCount(), 0);
-    EXPECT_EQ(program_->state().customKind, 1);
+    EXPECT_EQ(program_->Choices().customKind, 1);
 
     // Clearing an empty list does not touch the damaged file.
-    MessageBoxes::SetNextAnswers({Answer::Ok});
+    messages_->SetNextAnswers({Answer::Ok});
     window().ClearAlgorithmsAction()->trigger();
     Click("超级链接框85");
     EXPECT_EQ(StoreBytes(), damaged);
@@ -292,13 +291,13 @@ TEST_F(CustomPageTest, AFailedSaveIsReportedAndTakesTheRowBack) {
     blocker.close();
     storePath_ = dir_.filePath(QStringLiteral("not-a-folder/QivraData.ini")).toStdString();
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);  // the store cannot even be read
-    MessageBoxes::ClearShown();
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);  // the store cannot even be read
+    messages_->ClearShown();
     SaveAs("存不下", "[1]", "[2]", "[3]");
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-    EXPECT_TRUE(MessageBoxes::ShownBoxes()[0].text.contains(Q("保存失败")));
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+    EXPECT_TRUE(messages_->ShownBoxes()[0].text.contains(ToQString("保存失败")));
     EXPECT_EQ(list()->RowCount(), 0);
-    EXPECT_TRUE(program_->custom().Algorithms().empty());
+    EXPECT_TRUE(program_->Custom().Algorithms().empty());
 }
 
 TEST_F(CustomPageTest, StatisticsFollowTheWindowAndTheKind) {
@@ -311,7 +310,7 @@ TEST_F(CustomPageTest, StatisticsFollowTheWindowAndTheKind) {
     auto expectStats = [&](PredictionKind kind, int window) {
         for (int r = 0; r < 2; ++r) {
             SCOPED_TRACE(r);
-            const auto stats = EvaluateAlgorithm(program_->state().history, Compiled(algorithms[r]), kind, window);
+            const auto stats = EvaluateAlgorithm(program_->State().history, Compiled(algorithms[r]), kind, window);
             ASSERT_TRUE(stats.has_value());
             EXPECT_EQ(list()->CellText(r, 1), QString::number(stats->accuracy));
             EXPECT_EQ(list()->CellText(r, 2), QString::number(stats->hitRun));
@@ -320,14 +319,14 @@ TEST_F(CustomPageTest, StatisticsFollowTheWindowAndTheKind) {
     };
     expectStats(PredictionKind::Combination, 20);
 
-    auto* windowBox = control<QComboBox>("组合框5");
+    auto* windowBox = Control<QComboBox>("组合框5");
     Click("超级链接框89");  // the hidden list drops down under the link
     EXPECT_TRUE(windowBox->view()->isVisible());
     windowBox->hidePopup();
     windowBox->setCurrentIndex(1);
     Q_EMIT windowBox->activated(1);
-    EXPECT_EQ(control<HyperLinker>("超级链接框89")->Caption(), Q("统计 30 期"));
-    EXPECT_EQ(control<HyperLinker>("超级链接框89")->TextColour(), QColor(255, 255, 255));
+    EXPECT_EQ(Control<HyperLinker>("超级链接框89")->Caption(), ToQString("统计 30 期"));
+    EXPECT_EQ(Control<HyperLinker>("超级链接框89")->TextColour(), QColor(255, 255, 255));
     expectStats(PredictionKind::Combination, 30);
 
     // A kind link redraws the grid; 刷新预测 brings the statistics to the new kind.
@@ -337,13 +336,13 @@ TEST_F(CustomPageTest, StatisticsFollowTheWindowAndTheKind) {
 }
 
 TEST_F(CustomPageTest, WithoutHistoryTheStatisticsAreZeroAndTheGridIsLeftAlone) {
-    service_->SetFault(1, FaultSpec{.empty = true});
+    service_->SetFault(1, FaultPlan{.empty = true});
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    ASSERT_TRUE(program_->state().history.empty());
+    ASSERT_TRUE(program_->State().history.empty());
     SaveAs("空", "[1]", "[2]", "[3]");
     ASSERT_EQ(list()->RowCount(), 1);
-    EXPECT_EQ(list()->CellText(0, 1), Q("0"));
-    EXPECT_EQ(list()->CellText(0, 3), Q("0"));
+    EXPECT_EQ(list()->CellText(0, 1), ToQString("0"));
+    EXPECT_EQ(list()->CellText(0, 3), ToQString("0"));
     Click("超级链接框85");
     ClickLink(78);
     EXPECT_TRUE(grid()->CellText(1, 4).isEmpty());
@@ -353,20 +352,20 @@ TEST_F(CustomPageTest, WithoutHistoryTheStatisticsAreZeroAndTheGridIsLeftAlone) 
 TEST_F(CustomPageTest, HelpAndRandomFormulas) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
     Click("超级链接框84");
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-    const MessageBoxes::Shown& help = MessageBoxes::ShownBoxes()[0];
-    EXPECT_EQ(help.title, Q("信息："));
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+    const MessageBoxes::Shown& help = messages_->ShownBoxes()[0];
+    EXPECT_EQ(help.title, ToQString("信息："));
     EXPECT_EQ(help.icon, MessageBoxes::Icon::Information);
-    EXPECT_TRUE(help.text.startsWith(Q("\r\nQivra28自定义算法说明：\r\n\r\n开奖号码在软件对应符号为\r\n")));
-    EXPECT_TRUE(help.text.contains(Q("\r\n6 + 1 + 1 第六期：[16] [17] [18]\r\n\r\n软件只允许使用6期数据")));
-    EXPECT_TRUE(help.text.endsWith(Q("\r\n\r\n")));
-    EXPECT_FALSE(help.text.endsWith(Q("\r\n\r\n\r\n")));
+    EXPECT_TRUE(help.text.startsWith(ToQString("\r\nQivra28自定义算法说明：\r\n\r\n开奖号码在软件对应符号为\r\n")));
+    EXPECT_TRUE(help.text.contains(ToQString("\r\n6 + 1 + 1 第六期：[16] [17] [18]\r\n\r\n软件只允许使用6期数据")));
+    EXPECT_TRUE(help.text.endsWith(ToQString("\r\n\r\n")));
+    EXPECT_FALSE(help.text.endsWith(ToQString("\r\n\r\n\r\n")));
 
     // 简易算法 (the start setting) uses "+" only, 混合算法 any of the four; one count per generation.
     const QRegularExpression simple(QStringLiteral("^\\[\\d+\\](\\+\\[\\d+\\]){2,3}$"));
     const QRegularExpression mixed(QStringLiteral("^\\[\\d+\\]([-+*/]\\[\\d+\\]){2,3}$"));
     for (int mode : {1, 0}) {
-        control<QComboBox>("组合框6")->setCurrentIndex(mode);
+        Control<QComboBox>("组合框6")->setCurrentIndex(mode);
         for (int i = 0; i < 10; ++i) {
             Click("超级链接框73");
             const auto f = Formulas();
@@ -382,37 +381,37 @@ TEST_F(CustomPageTest, HelpAndRandomFormulas) {
 
 TEST_F(CustomPageTest, SearchWithThresholdZeroFillsTheBoxesAtOnce) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    program_->state().countdown = 200;
-    control<QLineEdit>("编辑框9")->setText(QStringLiteral("0"));
+    program_->SetCountdown(200);
+    Control<QLineEdit>("编辑框9")->setText(QStringLiteral("0"));
     const auto before = Formulas();
     Click("超级链接框82");
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(control<HyperLinker>("超级链接框82")->Caption(), Q("开始搜索"));
+    EXPECT_EQ(Control<HyperLinker>("超级链接框82")->Caption(), ToQString("开始搜索"));
     EXPECT_NE(Formulas(), before);
-    EXPECT_EQ(control<QLineEdit>("编辑框8")->text(), Q("Qivra超神算法"));
+    EXPECT_EQ(Control<QLineEdit>("编辑框8")->text(), ToQString("Qivra超神算法"));
     ExpectGridShowsTheBoxes();
     EXPECT_EQ(list()->RowCount(), 0);  // the search saves nothing
 }
 
 TEST_F(CustomPageTest, AnEndlessSearchLeavesTheWindowUsableUntilStopped) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    program_->state().countdown = 500;
-    control<QLineEdit>("编辑框9")->setText(QStringLiteral("1000"));
+    program_->SetCountdown(500);
+    Control<QLineEdit>("编辑框9")->setText(QStringLiteral("1000"));
     Click("超级链接框82");
-    ASSERT_TRUE(program_->custom().SearchRunning());
-    EXPECT_EQ(control<HyperLinker>("超级链接框82")->Caption(), Q("停止搜索"));
+    ASSERT_TRUE(program_->Custom().SearchRunning());
+    EXPECT_EQ(Control<HyperLinker>("超级链接框82")->Caption(), ToQString("停止搜索"));
 
     // The window answers while the worker searches.
     ClickLink(79);
-    EXPECT_EQ(program_->state().customKind, 6);
+    EXPECT_EQ(program_->Choices().customKind, 6);
     ExpectGridShowsTheBoxes();
-    auto* status = control<StatusStrip>("状态条1");
+    auto* status = Control<StatusStrip>("状态条1");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !status->PartText(3).isEmpty(); }, 5000));
-    EXPECT_TRUE(program_->custom().SearchRunning());
+    EXPECT_TRUE(program_->Custom().SearchRunning());
 
     Click("超级链接框82");
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(control<HyperLinker>("超级链接框82")->Caption(), Q("开始搜索"));
+    EXPECT_EQ(Control<HyperLinker>("超级链接框82")->Caption(), ToQString("开始搜索"));
     // The last candidate stays in the boxes: a generated formula of the 简易算法 kind.
     for (const std::string& f : Formulas()) EXPECT_EQ(f.find_first_of("-*/()"), std::string::npos) << f;
     EXPECT_NE(Formulas()[1], "[9]+[5]+2+[2]");
@@ -420,31 +419,31 @@ TEST_F(CustomPageTest, AnEndlessSearchLeavesTheWindowUsableUntilStopped) {
 
 TEST_F(CustomPageTest, NoSearchCloseToTheDrawAndTheDrawEndsARunningOne) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    control<QLineEdit>("编辑框9")->setText(QStringLiteral("1000"));
-    program_->state().countdown = 19;
+    Control<QLineEdit>("编辑框9")->setText(QStringLiteral("1000"));
+    program_->SetCountdown(19);
     Click("超级链接框82");
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-    EXPECT_EQ(MessageBoxes::ShownBoxes()[0].text,
-              Q("即将开奖了，不能进行搜索算法，请在开奖完后再进行搜索，防止软件出错"));
-    EXPECT_EQ(MessageBoxes::ShownBoxes()[0].icon, MessageBoxes::Icon::Information);
-    EXPECT_FALSE(program_->custom().SearchRunning());
-    EXPECT_EQ(control<HyperLinker>("超级链接框82")->Caption(), Q("开始搜索"));
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+    EXPECT_EQ(messages_->ShownBoxes()[0].text,
+              ToQString("即将开奖了，不能进行搜索算法，请在开奖完后再进行搜索，防止软件出错"));
+    EXPECT_EQ(messages_->ShownBoxes()[0].icon, MessageBoxes::Icon::Information);
+    EXPECT_FALSE(program_->Custom().SearchRunning());
+    EXPECT_EQ(Control<HyperLinker>("超级链接框82")->Caption(), ToQString("开始搜索"));
 
-    program_->state().countdown = 500;
+    program_->SetCountdown(500);
     Click("超级链接框82");
-    ASSERT_TRUE(program_->custom().SearchRunning());
+    ASSERT_TRUE(program_->Custom().SearchRunning());
     window().Clock()->stop();  // keep the tick from rewriting the label under the test
-    control<QLabel>("标签7")->setText(Q("开奖中"));
+    Control<QLabel>("标签7")->setText(ToQString("开奖中"));
     ASSERT_TRUE(WaitForSearchEnd(5000));
-    EXPECT_EQ(control<HyperLinker>("超级链接框82")->Caption(), Q("开始搜索"));
+    EXPECT_EQ(Control<HyperLinker>("超级链接框82")->Caption(), ToQString("开始搜索"));
 }
 
 TEST_F(CustomPageTest, EndingTheProgramDuringASearchIsSafe) {
     ASSERT_NO_FATAL_FAILURE(StartEnabled());
-    program_->state().countdown = 500;
-    control<QLineEdit>("编辑框9")->setText(QStringLiteral("1000"));
+    program_->SetCountdown(500);
+    Control<QLineEdit>("编辑框9")->setText(QStringLiteral("1000"));
     Click("超级链接框82");
-    ASSERT_TRUE(program_->custom().SearchRunning());
+    ASSERT_TRUE(program_->Custom().SearchRunning());
     QTest::qWait(50);
     program_.reset();
     QTest::qWait(50);  // anything the worker posted arrives to nobody

@@ -27,10 +27,11 @@
 #include <string>
 #include <vector>
 
+#include "ui/qt_text.hpp"
 #include "alerts/draw_popup_text.hpp"
 #include "app/alert_views.hpp"
 #include "app/custom_page.hpp"
-#include "app/draw_clock.hpp"
+#include "core/draw_clock.hpp"
 #include "program_fixture.hpp"
 #include "ui/controls.hpp"
 #include "ui/draw_popup.hpp"
@@ -44,7 +45,6 @@ namespace {
 
 using Answer = MessageBoxes::Answer;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 const QColor kChosen(158, 201, 251);
 const QColor kPlain(236, 236, 236);
@@ -73,7 +73,7 @@ protected:
         program_ = std::make_unique<Program>(std::move(s));
         program_->CreateMainWindow();
         ConnectEventMap(*program_);
-        for (const char* name : boxes) QTest::mouseClick(control<QCheckBox>(name), Qt::LeftButton);
+        for (const char* name : boxes) QTest::mouseClick(Control<QCheckBox>(name), Qt::LeftButton);
         ASSERT_TRUE(program_->Start());
         ASSERT_TRUE(WaitForRefresh());
     }
@@ -111,8 +111,8 @@ protected:
         QTest::mouseRelease(Handle(w), b, {}, Reach(over ? over : w));
     }
     void Click(QWidget* w) { QTest::mouseClick(Handle(w), Qt::LeftButton, {}, Reach(w)); }
-    void Click(const char* name) { Click(control<QWidget>(name)); }
-    HyperLinker* Link(int n) { return control<HyperLinker>(QStringLiteral("超级链接框%1").arg(n).toUtf8().constData()); }
+    void Click(const char* name) { Click(Control<QWidget>(name)); }
+    HyperLinker* Link(int n) { return Control<HyperLinker>(QStringLiteral("超级链接框%1").arg(n).toUtf8().constData()); }
 
     // Picks item index from the open drop-down list of combo, with the mouse.
     static void PickFromOpenList(QComboBox* combo, int index) {
@@ -126,11 +126,11 @@ protected:
     }
 
     // Types into an edit box the way the program reads it: the text, nothing run.
-    void Type(const char* box, const char* text) { control<QLineEdit>(box)->setText(Q(text)); }
-    QString Text(const char* name) { return control<QLineEdit>(name)->text(); }
-    QString Caption(const char* label) { return control<QLabel>(label)->text(); }
+    void Type(const char* box, const char* text) { Control<QLineEdit>(box)->setText(ToQString(text)); }
+    QString Text(const char* name) { return Control<QLineEdit>(name)->text(); }
+    QString Caption(const char* label) { return Control<QLabel>(label)->text(); }
 
-    ReportListView* Algorithms() { return control<ReportListView>("超级列表框2"); }
+    ReportListView* Algorithms() { return Control<ReportListView>("超级列表框2"); }
     QPoint RowPoint(int row) {
         ReportListView* list = Algorithms();
         return list->visualItemRect(list->topLevelItem(row)).center();
@@ -142,14 +142,14 @@ protected:
     }
 
     std::vector<QString> GridTexts(const char* name) {
-        const EGrid* grid = control<EGrid>(name);
+        const EGrid* grid = Control<EGrid>(name);
         std::vector<QString> texts;
         for (int r = 0; r < grid->RowCount(); ++r)
             for (int c = 0; c < 10; ++c) texts.push_back(grid->CellText(r, c));
         return texts;
     }
 
-    std::string NewestPeriod() { return program_->state().history.newest().period; }
+    std::string NewestPeriod() { return program_->State().history.newest().period; }
     void ExpectCaptionShowsPeriod(const std::string& period) {
         EXPECT_TRUE(Caption("标签1").endsWith(QString::fromStdString(" 第" + period + "期"))) << Caption("标签1").toStdString();
     }
@@ -158,35 +158,34 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0 && !program_->RefreshInFlight(); }, 20000));
     }
 
-    AlertViews& alerts() { return program_->alerts(); }
+    AlertViews& alerts() { return program_->Alerts(); }
 
     QTemporaryDir dir_;
 };
 
 TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    ProgramState& st = program_->state();
     QSignalSpy refreshes(program_.get(), &Program::refreshFinished);
     std::string periodBefore;
     QString formulaBefore;
     std::vector<QString> gridBefore;
-    auto* depth = control<IntegerEdit>("编辑框1");
+    auto* depth = Control<IntegerEdit>("编辑框1");
 
     // Depth steps: the arrow changes the text and nothing else runs.
     auto spin = [&](const char* from, bool up, const char* to) {
         return Row{"编辑框1", up ? "spin pressed +1" : "spin pressed -1",
                    [from, up, depth, &refreshes, this] {
-                       depth->setText(Q(from));
+                       depth->setText(ToQString(from));
                        refreshes.clear();
-                       MessageBoxes::ClearShown();
+                       messages_->ClearShown();
                        Click(up ? depth->UpArrow() : depth->DownArrow());
                    },
                    [to, depth, &refreshes, this] {
-                       EXPECT_EQ(depth->text(), Q(to));
+                       EXPECT_EQ(depth->text(), ToQString(to));
                        QTest::qWait(50);
                        EXPECT_FALSE(program_->RefreshInFlight());
                        EXPECT_EQ(refreshes.count(), 0);
-                       EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
+                       EXPECT_TRUE(messages_->ShownBoxes().empty());
                        depth->setText(QStringLiteral("100"));
                    }};
     };
@@ -208,11 +207,11 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
          [&] {
              refreshes.clear();
              Click("组合框1");
-             PickFromOpenList(control<QComboBox>("组合框1"), 0);
+             PickFromOpenList(Control<QComboBox>("组合框1"), 0);
          },
          [&] {
              WaitForRefreshFinished(refreshes);
-             EXPECT_TRUE(Caption("标签1").startsWith(Q("幸运28 第"))) << Caption("标签1").toStdString();
+             EXPECT_TRUE(Caption("标签1").startsWith(ToQString("幸运28 第"))) << Caption("标签1").toStdString();
          }},
         spin("100", true, "101"),
         spin("100", false, "99"),
@@ -221,25 +220,25 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
          [&] {
              ASSERT_TRUE(alerts().StreakAlarmOpen());
              EXPECT_TRUE(alerts().StreakAlarm()->isVisible());
-             EXPECT_FALSE(control<QCheckBox>("选择框3")->isEnabled());
+             EXPECT_FALSE(Control<QCheckBox>("选择框3")->isEnabled());
              alerts().CloseStreakAlarm();
          }},
         {"按钮4", "clicked", [&] { Click("按钮4"); },
          [&] {
-             EXPECT_TRUE(st.customEnabled);
-             EXPECT_EQ(control<QPushButton>("按钮4")->text(), Q("开启成功"));
-             EXPECT_FALSE(control<QPushButton>("按钮4")->isEnabled());
+             EXPECT_TRUE(program_->Custom().Enabled());
+             EXPECT_EQ(Control<QPushButton>("按钮4")->text(), ToQString("开启成功"));
+             EXPECT_FALSE(Control<QPushButton>("按钮4")->isEnabled());
          }},
         {"按钮3", "clicked",
          [&] {
              // Paint over what marking writes, so only a marking pass can clear it.
              for (int n = 17; n <= 72; ++n) Link(n)->SetTextColour(QColor(1, 2, 3));
-             control<QLabel>("标签13")->setText(QString());
+             Control<QLabel>("标签13")->setText(QString());
              Click("按钮3");
          },
          [&] {
-             EXPECT_TRUE(Caption("标签13").startsWith(Q("统计【20期】 对:"))) << Caption("标签13").toStdString();
-             const QColor mark = control<ColourPicker>("颜色选择器1")->colour();
+             EXPECT_TRUE(Caption("标签13").startsWith(ToQString("统计【20期】 对:"))) << Caption("标签13").toStdString();
+             const QColor mark = Control<ColourPicker>("颜色选择器1")->colour();
              for (int n = 17; n <= 72; ++n) {
                  const QColor c = Link(n)->TextColour();
                  ASSERT_TRUE(c == mark || c == QColor(0, 0, 0)) << n;
@@ -253,13 +252,13 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
          [&] { EXPECT_NE(Text("编辑框5") + Text("编辑框6") + Text("编辑框7"), formulaBefore); }},
         {"超级链接框84", "left button released",
          [&] {
-             MessageBoxes::ClearShown();
+             messages_->ClearShown();
              Click(Link(84));
          },
          [&] {
-             ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-             EXPECT_EQ(MessageBoxes::ShownBoxes()[0].title, Q("信息："));
-             EXPECT_EQ(MessageBoxes::ShownBoxes()[0].text, CustomPage::HelpText());
+             ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+             EXPECT_EQ(messages_->ShownBoxes()[0].title, ToQString("信息："));
+             EXPECT_EQ(messages_->ShownBoxes()[0].text, CustomPage::HelpText());
          }},
         {"超级链接框85", "left button released",
          [&] {
@@ -280,8 +279,8 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
          },
          [&] {
              ASSERT_EQ(Algorithms()->RowCount(), 3);
-             EXPECT_EQ(Algorithms()->CellText(2, 0), Q("丙"));
-             EXPECT_EQ(program_->custom().Algorithms().size(), 3u);
+             EXPECT_EQ(Algorithms()->CellText(2, 0), ToQString("丙"));
+             EXPECT_EQ(program_->Custom().Algorithms().size(), 3u);
          }},
         {"超级列表框2", "current row changed",
          [&] {
@@ -291,18 +290,18 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
          },
          [&] {
              EXPECT_EQ(Algorithms()->CurrentRow(), 1);
-             EXPECT_EQ(Text("编辑框8"), Q("乙"));
-             EXPECT_EQ(Text("编辑框5"), Q("[1]"));
+             EXPECT_EQ(Text("编辑框8"), ToQString("乙"));
+             EXPECT_EQ(Text("编辑框5"), ToQString("[1]"));
          }},
         {"超级链接框89", "left button released", [&] { Click(Link(89)); },
-         [&] { EXPECT_TRUE(QTest::qWaitFor([&] { return control<QComboBox>("组合框5")->view()->isVisible(); }, 2000)); }},
+         [&] { EXPECT_TRUE(QTest::qWaitFor([&] { return Control<QComboBox>("组合框5")->view()->isVisible(); }, 2000)); }},
         {"组合框5", "item chosen",
          [&] {
              Algorithms()->SetCellText(0, 1, QString());
-             PickFromOpenList(control<QComboBox>("组合框5"), 3);
+             PickFromOpenList(Control<QComboBox>("组合框5"), 3);
          },
          [&] {
-             EXPECT_EQ(Link(89)->Caption(), Q("统计 50 期"));
+             EXPECT_EQ(Link(89)->Caption(), ToQString("统计 50 期"));
              EXPECT_EQ(Link(89)->TextColour(), QColor(255, 255, 255));
              EXPECT_FALSE(Algorithms()->CellText(0, 1).isEmpty()) << "the statistics were not recounted";
          }},
@@ -317,49 +316,49 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
          [&] {
              QMenu* menu = window().AlgorithmMenu();
              ASSERT_TRUE(menu->isVisible());
-             MessageBoxes::ClearShown();
+             messages_->ClearShown();
              QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(window().DeleteAlgorithmAction()).center());
          },
          [&] {
              EXPECT_FALSE(window().AlgorithmMenu()->isVisible());
-             EXPECT_TRUE(MessageBoxes::ShownBoxes().empty()) << "no confirmation from the menu";
+             EXPECT_TRUE(messages_->ShownBoxes().empty()) << "no confirmation from the menu";
              ASSERT_EQ(Algorithms()->RowCount(), 2);
-             EXPECT_EQ(Algorithms()->CellText(0, 0), Q("乙"));
+             EXPECT_EQ(Algorithms()->CellText(0, 0), ToQString("乙"));
          }},
         {"超级链接框87", "left button released (answered 取消)",
          [&] {
              PressRow(1, Qt::LeftButton);
-             MessageBoxes::ClearShown();
-             MessageBoxes::SetNextAnswers({Answer::Cancel});
+             messages_->ClearShown();
+             messages_->SetNextAnswers({Answer::Cancel});
              Click(Link(87));
          },
          [&] {
-             ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-             EXPECT_EQ(MessageBoxes::ShownBoxes()[0].text, Q("确定删除吗？"));
+             ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+             EXPECT_EQ(messages_->ShownBoxes()[0].text, ToQString("确定删除吗？"));
              EXPECT_EQ(Algorithms()->RowCount(), 2);
          }},
         {"超级链接框87", "left button released (answered 确定)",
          [&] {
-             MessageBoxes::SetNextAnswers({Answer::Ok});
+             messages_->SetNextAnswers({Answer::Ok});
              Click(Link(87));
          },
          [&] {
              ASSERT_EQ(Algorithms()->RowCount(), 1);
-             EXPECT_EQ(Algorithms()->CellText(0, 0), Q("乙"));
+             EXPECT_EQ(Algorithms()->CellText(0, 0), ToQString("乙"));
          }},
         {"清空算法列表", "menu item chosen",
          [&] {
              PressRow(0, Qt::RightButton);
              QMenu* menu = window().AlgorithmMenu();
              ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
-             MessageBoxes::ClearShown();
-             MessageBoxes::SetNextAnswers({Answer::Ok});
+             messages_->ClearShown();
+             messages_->SetNextAnswers({Answer::Ok});
              QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(window().ClearAlgorithmsAction()).center());
          },
          [&] {
-             EXPECT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
+             EXPECT_EQ(messages_->ShownBoxes().size(), 1u);
              EXPECT_EQ(Algorithms()->RowCount(), 0);
-             EXPECT_TRUE(program_->custom().Algorithms().empty());
+             EXPECT_TRUE(program_->Custom().Algorithms().empty());
          }},
         {"超级链接框82", "left button released",
          [&] {
@@ -368,11 +367,11 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
              Click(Link(82));
          },
          [&] {
-             ASSERT_TRUE(QTest::qWaitFor([&] { return !program_->custom().SearchRunning(); }, 20000));
-             EXPECT_TRUE(control<StatusStrip>("状态条1")->PartText(3).startsWith(Q("搜索完成")))
-                 << control<StatusStrip>("状态条1")->PartText(3).toStdString();
+             ASSERT_TRUE(QTest::qWaitFor([&] { return !program_->Custom().SearchRunning(); }, 20000));
+             EXPECT_TRUE(Control<StatusStrip>("状态条1")->PartText(3).startsWith(ToQString("搜索完成")))
+                 << Control<StatusStrip>("状态条1")->PartText(3).toStdString();
              EXPECT_FALSE(Text("编辑框5").isEmpty());
-             EXPECT_EQ(Link(82)->Caption(), Q("开始搜索"));
+             EXPECT_EQ(Link(82)->Caption(), ToQString("开始搜索"));
          }},
     };
     for (const Row& row : rows) {
@@ -386,7 +385,7 @@ TEST_F(EventMapTest, MainWindowControlsRunTheirOperations) {
 struct LinkGroup {
     const char* name;
     std::vector<int> links;
-    std::function<int(const ProgramState&)> selected;
+    std::function<int(const UserChoices&)> selected;
     std::function<int(int link)> number;
 };
 
@@ -399,34 +398,34 @@ std::vector<int> Range(int first, int last, std::vector<int> more = {}) {
 
 std::vector<LinkGroup> LinkGroups() {
     return {
-        {"free plans", Range(1, 16), [](const ProgramState& s) { return s.freePlanNumber; }, [](int n) { return n; }},
-        {"free kinds", Range(90, 94), [](const ProgramState& s) { return s.freePlanKind; }, [](int n) { return n - 89; }},
-        {"named plans", Range(17, 72), [](const ProgramState& s) { return s.namedPlanNumber; },
+        {"free plans", Range(1, 16), [](const UserChoices& c) { return c.freePlan; }, [](int n) { return n; }},
+        {"free kinds", Range(90, 94), [](const UserChoices& c) { return c.freeKind; }, [](int n) { return n - 89; }},
+        {"named plans", Range(17, 72), [](const UserChoices& c) { return c.namedPlan; },
          [](int n) { return n - 16; }},
-        {"named kinds", Range(95, 102, {88}), [](const ProgramState& s) { return s.namedPlanKind; },
+        {"named kinds", Range(95, 102, {88}), [](const UserChoices& c) { return c.namedKind; },
          [](int n) { return n == 88 ? 9 : n - 94; }},
-        {"custom kinds", Range(74, 81), [](const ProgramState& s) { return s.customKind; }, [](int n) { return n - 73; }},
+        {"custom kinds", Range(74, 81), [](const UserChoices& c) { return c.customKind; }, [](int n) { return n - 73; }},
     };
 }
 
 TEST_F(EventMapTest, EveryPlanLinkSelectsItsOwnNumber) {
     ASSERT_NO_FATAL_FAILURE(Start());
     Click("按钮4");  // the custom kinds answer only once switched on
-    ASSERT_TRUE(program_->state().customEnabled);
+    ASSERT_TRUE(program_->Custom().Enabled());
     for (const LinkGroup& group : LinkGroups()) {
         SCOPED_TRACE(group.name);
         // From the last: every link is then chosen from another one.
         for (auto it = group.links.rbegin(); it != group.links.rend(); ++it) {
             const int n = *it;
             SCOPED_TRACE(n);
-            const int before = group.selected(program_->state());
+            const int before = group.selected(program_->Choices());
             ASSERT_NE(before, group.number(n));
             const bool onPress = n == 15 || n == 16;
             Press(Link(n));
-            EXPECT_EQ(group.selected(program_->state()), onPress ? group.number(n) : before);
+            EXPECT_EQ(group.selected(program_->Choices()), onPress ? group.number(n) : before);
             EXPECT_EQ(Link(n)->Background(), onPress ? kChosen : kPlain);
             Release(Link(n));
-            EXPECT_EQ(group.selected(program_->state()), group.number(n));
+            EXPECT_EQ(group.selected(program_->Choices()), group.number(n));
             for (int other : group.links) ASSERT_EQ(Link(other)->Background(), other == n ? kChosen : kPlain) << other;
         }
     }
@@ -447,12 +446,12 @@ TEST_F(EventMapTest, APressReleasedOverAnotherLinkSelectsNeither) {
     for (const Case& c : cases) {
         const LinkGroup& group = groups[c.group];
         SCOPED_TRACE(std::to_string(c.pressed) + " released over " + std::to_string(c.releasedOver));
-        const int before = group.selected(program_->state());
+        const int before = group.selected(program_->Choices());
         ASSERT_NE(before, group.number(c.pressed));
         ASSERT_NE(before, group.number(c.releasedOver));
         Press(Link(c.pressed));
         Release(Link(c.pressed), Link(c.releasedOver));
-        EXPECT_EQ(group.selected(program_->state()), c.pressSelects ? group.number(c.pressed) : before);
+        EXPECT_EQ(group.selected(program_->Choices()), c.pressSelects ? group.number(c.pressed) : before);
         EXPECT_EQ(Link(c.releasedOver)->Background(), kPlain);
         EXPECT_EQ(Link(c.pressed)->Background(), c.pressSelects ? kChosen : kPlain);
     }
@@ -461,10 +460,10 @@ TEST_F(EventMapTest, APressReleasedOverAnotherLinkSelectsNeither) {
 TEST_F(EventMapTest, DrawPopupEventsFillTickAndClose) {
     ASSERT_NO_FATAL_FAILURE(Start({"选择框1"}));
     QPointer<DrawPopup> shown;
-    auto popupLabel = [&](const char* name) { return alerts().Popup()->control<ClickLabel>(Q(name)); };
+    auto popupLabel = [&](const char* name) { return alerts().Popup()->Control<ClickLabel>(ToQString(name)); };
     auto reopen = [&] {
         if (alerts().Popup()) return;
-        control<QLabel>("标签1")->setText(Q("加拿大28 第000000期"));  // as if the last period were another
+        Control<QLabel>("标签1")->setText(ToQString("加拿大28 第000000期"));  // as if the last period were another
         RefreshAndWait();
     };
     auto opened = [&] {
@@ -483,7 +482,7 @@ TEST_F(EventMapTest, DrawPopupEventsFillTickAndClose) {
          [&] {
              EXPECT_TRUE(shown->isVisible());
              EXPECT_EQ(popupLabel("透明标签1")->Caption(), Caption("标签1"));
-             const PopupTexts texts = FillDrawPopupTexts(program_->state().history, Caption("标签1").toStdString());
+             const PopupTexts texts = FillDrawPopupTexts(program_->State().history, Caption("标签1").toStdString());
              EXPECT_EQ(popupLabel("标签2")->Caption().toStdString(), texts.drawLine);
              EXPECT_TRUE(shown->windowFlags() & Qt::WindowStaysOnTopHint);
          }},
@@ -526,8 +525,8 @@ TEST_F(EventMapTest, DrawPopupEventsFillTickAndClose) {
 
 TEST_F(EventMapTest, StreakAlarmEventsPlaceBlinkPinAndClose) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    auto alarmBox = [&](const char* name) { return alerts().StreakAlarm()->control<QCheckBox>(Q(name)); };
-    auto caption = [&] { return alerts().StreakAlarm()->control<ClickLabel>(Q("透明标签1"))->Caption(); };
+    auto alarmBox = [&](const char* name) { return alerts().StreakAlarm()->Control<QCheckBox>(ToQString(name)); };
+    auto caption = [&] { return alerts().StreakAlarm()->Control<ClickLabel>(ToQString("透明标签1"))->Caption(); };
     QPointer<StreakAlarmWindow> shown;
     const Row rows[] = {
         {"StreakAlarmWindow", "created",
@@ -539,7 +538,7 @@ TEST_F(EventMapTest, StreakAlarmEventsPlaceBlinkPinAndClose) {
          },
          [&] {
              EXPECT_EQ(shown->pos(), QPoint(1, 1));
-             EXPECT_TRUE(control<QCheckBox>("选择框3")->isChecked());
+             EXPECT_TRUE(Control<QCheckBox>("选择框3")->isChecked());
          }},
         {"选择框1", "clicked", [&] { Click(alarmBox("选择框1")); },
          [&] {
@@ -565,11 +564,11 @@ TEST_F(EventMapTest, StreakAlarmEventsPlaceBlinkPinAndClose) {
              EXPECT_TRUE(QTest::qWaitFor([&] { return caption().isEmpty(); }, 3000)) << "never blanked";
              EXPECT_TRUE(QTest::qWaitFor([&] { return caption() == text; }, 3000)) << "never restored";
          }},
-        {"按钮1", "clicked", [&] { Click(alerts().StreakAlarm()->control<QPushButton>(Q("按钮1"))); },
+        {"按钮1", "clicked", [&] { Click(alerts().StreakAlarm()->Control<QPushButton>(ToQString("按钮1"))); },
          [&] {
              EXPECT_FALSE(alerts().StreakAlarmOpen());
-             EXPECT_FALSE(control<QCheckBox>("选择框3")->isChecked());
-             EXPECT_TRUE(control<QCheckBox>("选择框3")->isEnabled());
+             EXPECT_FALSE(Control<QCheckBox>("选择框3")->isChecked());
+             EXPECT_TRUE(Control<QCheckBox>("选择框3")->isEnabled());
              QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
              EXPECT_TRUE(shown.isNull());
          }},
@@ -583,16 +582,16 @@ TEST_F(EventMapTest, StreakAlarmEventsPlaceBlinkPinAndClose) {
 
 TEST_F(EventMapTest, TheMainClockCountsDownAndADueTickRefreshes) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    QLabel* countdown = control<QLabel>("标签7");
+    QLabel* countdown = Control<QLabel>("标签7");
     for (int tick = 0; tick < 2; ++tick) {
         const QString before = countdown->text();
         ASSERT_TRUE(QTest::qWaitFor([&] { return countdown->text() != before; }, 3000)) << "no tick";
-        EXPECT_EQ(countdown->text().toStdString(), CountdownLabel(program_->state().countdown));
+        EXPECT_EQ(countdown->text().toStdString(), CountdownLabel(program_->State().countdown));
     }
 
     const std::string period = NewestPeriod();
     clock_->Advance(std::chrono::seconds(218));
-    program_->state().countdown = 1;  // the next tick reaches the due second
+    program_->SetCountdown(1);  // the next tick reaches the due second
     QSignalSpy finished(program_.get(), &Program::refreshFinished);
     WaitForRefreshFinished(finished);
     EXPECT_EQ(std::stoll(NewestPeriod()), std::stoll(period) + 1);
@@ -606,23 +605,23 @@ TEST_F(EventMapTest, DisabledControlsIgnoreClicks) {
     ASSERT_TRUE(alerts().StreakAlarmOpen());
     QPointer<StreakAlarmWindow> alarm = alerts().StreakAlarm();
     QSignalSpy refreshes(program_.get(), &Program::refreshFinished);
-    MessageBoxes::ClearShown();
+    messages_->ClearShown();
     const struct {
         const char* name;
         bool ticked;
     } cases[] = {{"选择框2", true}, {"选择框7", true}, {"单选框2", false}, {"选择框3", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto* box = control<QAbstractButton>(c.name);
+        auto* box = Control<QAbstractButton>(c.name);
         ASSERT_FALSE(box->isEnabled());
         Click(box);
         EXPECT_EQ(box->isChecked(), c.ticked);
     }
-    EXPECT_TRUE(control<QRadioButton>("单选框1")->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>("单选框1")->isChecked());
     EXPECT_EQ(alerts().StreakAlarm(), alarm.data());
     QTest::qWait(50);
     EXPECT_EQ(refreshes.count(), 0);
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
+    EXPECT_TRUE(messages_->ShownBoxes().empty());
 }
 
 TEST_F(EventMapTest, ClosingTheMainWindowFromItsTitleBarEndsTheProgramWithAlertsOpen) {

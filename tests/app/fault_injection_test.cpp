@@ -37,7 +37,7 @@ protected:
         s.http = http_;
         return s;
     }
-    void ExpectTimeOutFor(const FaultSpec& fault) {
+    void ExpectTimeOutFor(const FaultPlan& fault) {
         http_->SetDefaultTimeout(fault.delaySeconds > 0 ? kShortTimeoutSeconds : kDefaultTimeoutSeconds);
     }
 
@@ -53,17 +53,17 @@ protected:
 
 struct Fault {
     const char* name;
-    FaultSpec answer;  // what the service sends
+    FaultPlan answer;  // what the service sends
     bool refused = false;  // nothing listens at the address
 };
 
-FaultSpec Delay(int s) { FaultSpec f; f.delaySeconds = s; return f; }
-FaultSpec Status(int code) { FaultSpec f; f.status = code; return f; }
-FaultSpec Empty() { FaultSpec f; f.empty = true; return f; }
-FaultSpec Garbage() { FaultSpec f; f.garbage = true; return f; }
-FaultSpec Truncated() { FaultSpec f; f.truncate = true; return f; }
-FaultSpec Huge() { FaultSpec f; f.sizeMb = 100; return f; }
-FaultSpec Drip() { FaultSpec f; f.drip = true; return f; }
+FaultPlan Delay(int s) { FaultPlan f; f.delaySeconds = s; return f; }
+FaultPlan Status(int code) { FaultPlan f; f.status = code; return f; }
+FaultPlan Empty() { FaultPlan f; f.empty = true; return f; }
+FaultPlan Garbage() { FaultPlan f; f.garbage = true; return f; }
+FaultPlan Truncated() { FaultPlan f; f.truncate = true; return f; }
+FaultPlan Huge() { FaultPlan f; f.sizeMb = 100; return f; }
+FaultPlan Drip() { FaultPlan f; f.drip = true; return f; }
 
 TEST_F(FaultInjection, StartUpFetchFailuresShowTheUnreachableMessageAndEnd) {
     const Fault faults[] = {
@@ -82,13 +82,13 @@ TEST_F(FaultInjection, StartUpFetchFailuresShowTheUnreachableMessageAndEnd) {
         if (fault.refused) service_->Stop();  // the address stays, nothing answers it
         service_->ClearFaults();
         service_->SetFault(-1, fault.answer);
-        MessageBoxes::ClearShown();
+        messages_->ClearShown();
         const long rssBefore = PeakRssKb();
 
         EXPECT_FALSE(StartWith(std::move(s)));
-        ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-        EXPECT_EQ(MessageBoxes::ShownBoxes()[0].title, QString::fromUtf8("Qivra提示："));
-        EXPECT_EQ(MessageBoxes::ShownBoxes()[0].text, QString::fromUtf8(kUnreachable));
+        ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+        EXPECT_EQ(messages_->ShownBoxes()[0].title, QString::fromUtf8("Qivra提示："));
+        EXPECT_EQ(messages_->ShownBoxes()[0].text, QString::fromUtf8(kUnreachable));
         EXPECT_FALSE(window().isVisible());
         // The body is refused at its cap, not read whole and then thrown away.
         EXPECT_LT(PeakRssKb() - rssBefore, 100L * 1024) << "kB";
@@ -101,10 +101,10 @@ TEST_F(FaultInjection, GarbageConfigurationAsksForTheUpdateWithoutAVersion) {
     // (with an empty version) and ends. The body is read up to its first zero byte; the rare
     // body that starts with one is empty, which is the unreachable case.
     service_->SetFault(-1, Garbage());
-    MessageBoxes::SetNextAnswers({Answer::No});
+    messages_->SetNextAnswers({Answer::No});
     EXPECT_FALSE(StartProgram());
-    ASSERT_EQ(MessageBoxes::ShownBoxes().size(), 1u);
-    const MessageBoxes::Shown& box = MessageBoxes::ShownBoxes()[0];
+    ASSERT_EQ(messages_->ShownBoxes().size(), 1u);
+    const MessageBoxes::Shown& box = messages_->ShownBoxes()[0];
     if (box.text != QString::fromUtf8(kUnreachable)) {
         EXPECT_EQ(box.title, QString::fromUtf8("信息："));
         EXPECT_TRUE(box.text.startsWith(QString::fromUtf8("软件已更新，请下载最新版使用\r\n\r\n最新版本：\r\n\r\n")));
@@ -117,9 +117,9 @@ TEST_F(FaultInjection, GarbageConfigurationAsksForTheUpdateWithoutAVersion) {
 TEST_F(FaultInjection, DrippedConfigurationStartsNormally) {
     service_->SetFault(-1, Drip());
     StartAndWaitForFirstRefresh();
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
-    EXPECT_EQ(program_->state().config.version, "1.4.0");
-    EXPECT_EQ(program_->state().history.size(), 110);
+    EXPECT_TRUE(messages_->ShownBoxes().empty());
+    EXPECT_EQ(program_->State().config.version, "1.4.0");
+    EXPECT_EQ(program_->State().history.size(), 110);
 }
 
 TEST_F(FaultInjection, CutOffConfigurationLosesOnlyItsLastField) {
@@ -128,18 +128,18 @@ TEST_F(FaultInjection, CutOffConfigurationLosesOnlyItsLastField) {
     service_->SetFault(-1, Truncated());
     ASSERT_TRUE(StartProgram());
     ASSERT_TRUE(WaitForRefresh());
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
-    EXPECT_FALSE(program_->state().config.feedEndpoint1.empty());
-    EXPECT_TRUE(program_->state().config.feedEndpoint2.empty());
-    ASSERT_EQ(control<QComboBox>("组合框1")->currentIndex(), 1);
-    EXPECT_TRUE(program_->state().history.empty());
+    EXPECT_TRUE(messages_->ShownBoxes().empty());
+    EXPECT_FALSE(program_->State().config.feedEndpoint1.empty());
+    EXPECT_TRUE(program_->State().config.feedEndpoint2.empty());
+    ASSERT_EQ(Control<QComboBox>("组合框1")->currentIndex(), 1);
+    EXPECT_TRUE(program_->State().history.empty());
     EXPECT_TRUE(window().Clock()->isActive());
 
     QSignalSpy spy(program_.get(), &Program::refreshFinished);
-    control<QComboBox>("组合框1")->setCurrentIndex(0);
-    Q_EMIT control<QComboBox>("组合框1")->activated(0);
+    Control<QComboBox>("组合框1")->setCurrentIndex(0);
+    Q_EMIT Control<QComboBox>("组合框1")->activated(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return spy.count() > 0 && !program_->RefreshInFlight(); }, 20000));
-    EXPECT_EQ(program_->state().history.size(), 110);
+    EXPECT_EQ(program_->State().history.size(), 110);
 }
 
 TEST_F(FaultInjection, RefreshFaultsKeepTheWindowAndTheNextGoodRefreshShowsNewData) {
@@ -161,13 +161,13 @@ TEST_F(FaultInjection, RefreshFaultsKeepTheWindowAndTheNextGoodRefreshShowsNewDa
     };
     ASSERT_TRUE(StartWith(ServicesWithOwnSession()));
     ASSERT_TRUE(WaitForRefresh());
-    auto* summary = control<EGrid>("高级表格1");
-    auto* caption = control<QLabel>("标签1");
+    auto* summary = Control<EGrid>("高级表格1");
+    auto* caption = Control<QLabel>("标签1");
 
     for (const RefreshFault& c : faults) {
         SCOPED_TRACE(c.fault.name);
         const int port = service_->Port();
-        const std::string before = program_->state().history.newest().period;
+        const std::string before = program_->State().history.newest().period;
         const QString row1 = summary->CellText(1, 0);
         const QString title = window().windowTitle();
         const QString captionText = caption->text();
@@ -181,11 +181,11 @@ TEST_F(FaultInjection, RefreshFaultsKeepTheWindowAndTheNextGoodRefreshShowsNewDa
         RefreshAndWait();
         EXPECT_LT(PeakRssKb() - rssBefore, 100L * 1024) << "kB";
         EXPECT_TRUE(window().Clock()->isActive());
-        ASSERT_EQ(program_->state().history.size(), 110);
+        ASSERT_EQ(program_->State().history.size(), 110);
         if (c.loads) {
-            EXPECT_EQ(std::stoll(program_->state().history.newest().period), std::stoll(before) + 1);
+            EXPECT_EQ(std::stoll(program_->State().history.newest().period), std::stoll(before) + 1);
         } else {
-            EXPECT_EQ(program_->state().history.newest().period, before);
+            EXPECT_EQ(program_->State().history.newest().period, before);
             EXPECT_EQ(summary->CellText(1, 0), row1);
             EXPECT_EQ(window().windowTitle(), title);
             EXPECT_EQ(caption->text(), captionText);
@@ -196,12 +196,12 @@ TEST_F(FaultInjection, RefreshFaultsKeepTheWindowAndTheNextGoodRefreshShowsNewDa
         }
         service_->ClearFaults();
         RefreshAndWait();
-        EXPECT_EQ(std::stoll(program_->state().history.newest().period), std::stoll(before) + 1);
-        EXPECT_EQ(summary->CellText(1, 0).toStdString(), program_->state().history.newest().period);
+        EXPECT_EQ(std::stoll(program_->State().history.newest().period), std::stoll(before) + 1);
+        EXPECT_EQ(summary->CellText(1, 0).toStdString(), program_->State().history.newest().period);
         EXPECT_NE(window().windowTitle(), title);
         EXPECT_TRUE(window().Clock()->isActive());
     }
-    EXPECT_TRUE(MessageBoxes::ShownBoxes().empty());
+    EXPECT_TRUE(messages_->ShownBoxes().empty());
 }
 
 TEST_F(FaultInjection, TimersKeepFiringDuringASlowFetch) {

@@ -15,7 +15,7 @@
 #include "alerts/sounds.hpp"
 #include "alerts/streak_alarm.hpp"
 #include "app/alert_views.hpp"
-#include "app/draw_clock.hpp"
+#include "core/draw_clock.hpp"
 #include "core/classify.hpp"
 #include "core/text.hpp"
 #include "ui/qt_support.hpp"
@@ -44,11 +44,7 @@ protected:
     void SetUp() override {
         ProgramFixture::SetUp();
         ASSERT_TRUE(dir_.isValid());
-        SetSoundPlayer(&sounds_);
-    }
-    void TearDown() override {
-        ProgramFixture::TearDown();
-        SetSoundPlayer(nullptr);
+        soundPlayer_ = &sounds_;
     }
 
     QTemporaryDir dir_;
@@ -66,20 +62,20 @@ TEST_F(NewDrawRoad, OneRefreshBringsEveryViewToTheNewPeriod) {
 
     // The user switches everything on: popup and sounds, the streak alarm reporting every
     // family, and custom algorithms.
-    QTest::mouseClick(control<QCheckBox>("选择框1"), Qt::LeftButton);
-    QTest::mouseClick(control<QCheckBox>("选择框4"), Qt::LeftButton);
-    QTest::mouseClick(control<QCheckBox>("选择框3"), Qt::LeftButton);
-    control<QLineEdit>("编辑框4")->setText(QStringLiteral("0"));
-    QTest::mouseClick(control<QPushButton>("按钮4"), Qt::LeftButton);
-    ASSERT_TRUE(program_->alerts().StreakAlarmOpen());
-    ASSERT_TRUE(program_->state().customEnabled);
-    program_->alerts().CloseDrawPopup();
+    QTest::mouseClick(Control<QCheckBox>("选择框1"), Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>("选择框4"), Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>("选择框3"), Qt::LeftButton);
+    Control<QLineEdit>("编辑框4")->setText(QStringLiteral("0"));
+    QTest::mouseClick(Control<QPushButton>("按钮4"), Qt::LeftButton);
+    ASSERT_TRUE(program_->Alerts().StreakAlarmOpen());
+    ASSERT_TRUE(program_->Custom().Enabled());
+    program_->Alerts().CloseDrawPopup();
     sounds_.played.clear();
 
-    const std::string before = program_->state().history.newest().period;
+    const std::string before = program_->State().history.newest().period;
     // The clock runs as the timer would drive it until the service has the next draw.
     int ticks = 0;
-    while (program_->state().history.newest().period == before && ticks < 400) {
+    while (program_->State().history.newest().period == before && ticks < 400) {
         clock_->Advance(std::chrono::seconds(1));
         program_->ClockTick();
         ++ticks;
@@ -87,19 +83,19 @@ TEST_F(NewDrawRoad, OneRefreshBringsEveryViewToTheNewPeriod) {
             ASSERT_TRUE(WaitForRefresh());
         }
     }
-    const DrawHistory& h = program_->state().history;
+    const DrawHistory& h = program_->State().history;
     const DrawRecord& d = h.newest();
     ASSERT_EQ(std::stoll(d.period), std::stoll(before) + 1) << "after " << ticks << " ticks";
     const QString period = ToQString(d.period);
     const QString coming = QString::number(std::stoll(d.period) + 1);
 
     // History grids.
-    EXPECT_EQ(control<EGrid>("高级表格1")->CellText(1, 0), period);
-    EXPECT_EQ(control<EGrid>("高级表格1")->CellText(1, 1), ToQString(d.content));
-    EXPECT_EQ(control<EGrid>("高级表格3")->CellText(1, 4), ToQString(CombinationText(d.sum)));
+    EXPECT_EQ(Control<EGrid>("高级表格1")->CellText(1, 0), period);
+    EXPECT_EQ(Control<EGrid>("高级表格1")->CellText(1, 1), ToQString(d.content));
+    EXPECT_EQ(Control<EGrid>("高级表格3")->CellText(1, 4), ToQString(CombinationText(d.sum)));
     // Both plan views and the custom page: the coming period and the newest judged row.
     for (const char* name : {"高级表格2", "高级表格4", "高级表格5"}) {
-        auto* grid = control<EGrid>(name);
+        auto* grid = Control<EGrid>(name);
         EXPECT_EQ(grid->CellText(1, 0), coming) << name;
         EXPECT_EQ(grid->CellText(2, 0), period) << name;
         EXPECT_FALSE(grid->CellText(2, 6).isEmpty()) << name;
@@ -109,27 +105,27 @@ TEST_F(NewDrawRoad, OneRefreshBringsEveryViewToTheNewPeriod) {
     StreakOptions options;
     options.threshold = 0;
     options.families.fill(true);
-    EXPECT_EQ(program_->state().alarmText, ScanStreaks(h, options));
-    EXPECT_EQ(program_->alerts().StreakAlarm()->control<ClickLabel>(QStringLiteral("透明标签1"))->Caption().toStdString(),
-              AlarmCaption(program_->state().alarmText));
+    EXPECT_EQ(program_->Alerts().AlarmText(), ScanStreaks(h, options));
+    EXPECT_EQ(program_->Alerts().StreakAlarm()->Control<ClickLabel>(QStringLiteral("透明标签1"))->Caption().toStdString(),
+              AlarmCaption(program_->Alerts().AlarmText()));
     // The popup announces it.
-    DrawPopup* popup = program_->alerts().Popup();
+    DrawPopup* popup = program_->Alerts().Popup();
     ASSERT_NE(popup, nullptr);
-    const PopupTexts texts = FillDrawPopupTexts(h, control<QLabel>("标签1")->text().toStdString());
-    EXPECT_EQ(popup->control<ClickLabel>(QStringLiteral("标签2"))->Caption().toStdString(), texts.drawLine);
-    EXPECT_TRUE(popup->control<ClickLabel>(QStringLiteral("透明标签1"))->Caption().contains(period));
+    const PopupTexts texts = FillDrawPopupTexts(h, Control<QLabel>("标签1")->text().toStdString());
+    EXPECT_EQ(popup->Control<ClickLabel>(QStringLiteral("标签2"))->Caption().toStdString(), texts.drawLine);
+    EXPECT_TRUE(popup->Control<ClickLabel>(QStringLiteral("透明标签1"))->Caption().contains(period));
     // The outcome table counts it.
     const auto rows = UpdateOutcomeStats(h, 100);
-    auto* table = control<ReportListView>("超级列表框1");
+    auto* table = Control<ReportListView>("超级列表框1");
     for (int r = 0; r < 25; ++r) EXPECT_EQ(table->CellText(r, 1).toStdString(), rows[static_cast<size_t>(r)].count) << r;
     // The draw panel, the title and the countdown.
-    EXPECT_EQ(control<QLabel>("标签1")->text(), QString::fromUtf8("加拿大28 第") + period + QString::fromUtf8("期"));
-    EXPECT_EQ(control<QLabel>("标签2")->text(), QString::number(d.digit1));
-    EXPECT_EQ(control<QLabel>("标签5")->text(), QString::number(d.sum));
+    EXPECT_EQ(Control<QLabel>("标签1")->text(), QString::fromUtf8("加拿大28 第") + period + QString::fromUtf8("期"));
+    EXPECT_EQ(Control<QLabel>("标签2")->text(), QString::number(d.digit1));
+    EXPECT_EQ(Control<QLabel>("标签5")->text(), QString::number(d.sum));
     EXPECT_TRUE(window().windowTitle().contains(period));
     program_->ClockTick();
-    EXPECT_EQ(control<QLabel>("标签7")->text().toStdString(), CountdownLabel(program_->state().countdown));
-    EXPECT_GT(program_->state().countdown, 150);
+    EXPECT_EQ(Control<QLabel>("标签7")->text().toStdString(), CountdownLabel(program_->State().countdown));
+    EXPECT_GT(program_->State().countdown, 150);
     // Sounds in the pass's order: the alarm's report, the popup, the end of the refresh. The
     // clock's earlier polls found no new draw: they played only the refresh sound.
     ASSERT_GE(sounds_.played.size(), 3u);

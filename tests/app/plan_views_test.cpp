@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/page_host.hpp"
 #include "app/plan_views.hpp"
 #include "core/classify.hpp"
 #include "plans/hit_stats.hpp"
@@ -44,14 +45,34 @@ public:
 
 std::string Cell(const EGrid* grid, int row, int column) { return grid->CellText(row, column).toStdString(); }
 
+// The plan views' narrow interface, answered by the test.
+class FakeHost final : public PageHost {
+public:
+    const DrawHistory& History() const override { return history; }
+    int HistoryDepth() const override { return depth; }
+    int32_t Countdown() const override { return 100; }
+    bool RefreshInFlight() const override { return false; }
+    const UserChoices& Choices() const override { return choices; }
+    void Choose(const std::function<void(UserChoices&)>& change) override { change(choices); }
+    MessageBoxes& Messages() override { return messages; }
+    SoundPlayer& Sounds() override { return *sounds; }
+    QWidget* DialogParent() const override { return nullptr; }
+
+    DrawHistory history;
+    UserChoices choices;
+    int depth = 100;
+    MessageBoxes messages;
+    std::unique_ptr<SoundPlayer> sounds;
+};
+
 class PlanViewsTest : public ProgramFixture {
 protected:
     HyperLinker* Link(int number) {
-        return window().control<HyperLinker>(QString::fromUtf8("超级链接框") + QString::number(number));
+        return window().Control<HyperLinker>(QString::fromUtf8("超级链接框") + QString::number(number));
     }
     void Click(int linkNumber) { QTest::mouseClick(Link(linkNumber), Qt::LeftButton); }
-    EGrid* Grid(const char* name) { return control<EGrid>(name); }
-    const DrawHistory& History() { return program_->state().history; }
+    EGrid* Grid(const char* name) { return Control<EGrid>(name); }
+    const DrawHistory& History() { return program_->State().history; }
 
     // The grid shows exactly what the plan's view writes into a blank grid: every text and
     // every judging colour, whatever was shown before.
@@ -84,21 +105,21 @@ protected:
 
     // Each named plan's link text: the marking colour when its statistics meet the rule.
     void ExpectMarking(int window, int metric, int comparison, int threshold) {
-        const ProgramState& st = program_->state();
-        const PredictionKind kind = *NamedKindFromCode(st.namedPlanKind);
+        const ProgramState& st = program_->State();
+        const PredictionKind kind = *NamedKindFromCode(program_->Choices().namedKind);
         for (int p = 1; p <= 56; ++p) {
             const HitStats stats = *ComputeHitStats(History(), st.namedPlans[p - 1], kind, window);
             const bool marked = MeetsThreshold(stats.Field(metric), comparison, threshold);
             ASSERT_EQ(Link(p + 16)->TextColour(), marked ? kRed : kBlack) << "plan " << p;
         }
-        const HitStats chosen = *ComputeHitStats(History(), st.namedPlans[st.namedPlanNumber - 1], kind, window);
-        EXPECT_EQ(control<QLabel>("标签13")->text().toStdString(), StatsLine(std::to_string(window), chosen));
+        const HitStats chosen = *ComputeHitStats(History(), st.namedPlans[program_->Choices().namedPlan - 1], kind, window);
+        EXPECT_EQ(Control<QLabel>("标签13")->text().toStdString(), StatsLine(std::to_string(window), chosen));
     }
 
     // A threshold of accuracy over window 20 that some plans meet and some do not.
     int SplittingAccuracy() {
         std::vector<int> accuracies;
-        for (const PlanDefinition& plan : program_->state().namedPlans)
+        for (const PlanDefinition& plan : program_->State().namedPlans)
             accuracies.push_back(ComputeHitStats(History(), plan, PredictionKind::Combination, 20)->accuracy);
         const auto [low, high] = std::minmax_element(accuracies.begin(), accuracies.end());
         EXPECT_LT(*low, *high) << "the test history should tell the plans apart";
@@ -108,7 +129,7 @@ protected:
 
 TEST_F(PlanViewsTest, StartUpShowsBothViewsJudgedWithTheComingPeriod) {
     StartAndWaitForFirstRefresh();
-    const ProgramState& st = program_->state();
+    const ProgramState& st = program_->State();
     for (const char* name : {"高级表格2", "高级表格4"}) {
         const EGrid* grid = Grid(name);
         // Row 1 is the coming period; the grid's 101 rows end at drawn period 99.
@@ -129,13 +150,13 @@ TEST_F(PlanViewsTest, StartUpShowsBothViewsJudgedWithTheComingPeriod) {
 TEST_F(PlanViewsTest, ANamedPlanLinkSelectsItsPlanAndHighlightsOnlyItself) {
     StartAndWaitForFirstRefresh();
     Click(42);
-    EXPECT_EQ(program_->state().namedPlanNumber, 26);
+    EXPECT_EQ(program_->Choices().namedPlan, 26);
     for (int link = 17; link <= 72; ++link)
         ASSERT_EQ(Link(link)->Background(), link == 42 ? kChosen : kPlain) << link;
     // The free page's links are another group.
     EXPECT_EQ(Link(1)->Background(), kChosen);
-    ExpectGridShows("高级表格4", program_->state().namedPlans[25], PredictionKind::Combination);
-    ExpectGridShows("高级表格2", program_->state().freePlans[0], PredictionKind::Combination);
+    ExpectGridShows("高级表格4", program_->State().namedPlans[25], PredictionKind::Combination);
+    ExpectGridShows("高级表格2", program_->State().freePlans[0], PredictionKind::Combination);
 }
 
 TEST_F(PlanViewsTest, KindLinksChangeWhatEveryRowForecasts) {
@@ -174,12 +195,12 @@ TEST_F(PlanViewsTest, KindLinksChangeWhatEveryRowForecasts) {
         EXPECT_EQ(Link(c.link)->Background(), kChosen);
         const EGrid* grid = Grid(c.grid);
         for (int r = 1; r < grid->RowCount(); ++r) c.check(grid, r);
-        const ProgramState& st = program_->state();
+        const ProgramState& st = program_->State();
         const bool named = std::string(c.grid) == "高级表格4";
         ExpectGridShows(c.grid, named ? st.namedPlans[0] : st.freePlans[0], c.kind);
     }
-    EXPECT_EQ(program_->state().namedPlanKind, 8);
-    EXPECT_EQ(program_->state().freePlanKind, 5);
+    EXPECT_EQ(program_->Choices().namedKind, 8);
+    EXPECT_EQ(program_->Choices().freeKind, 5);
     for (int link : {95, 96, 97, 98, 99, 100, 101, 88}) EXPECT_EQ(Link(link)->Background(), kPlain) << link;
     for (int link : {90, 91, 92, 93}) EXPECT_EQ(Link(link)->Background(), kPlain) << link;
 
@@ -193,64 +214,64 @@ TEST_F(PlanViewsTest, KindLinksChangeWhatEveryRowForecasts) {
 
     // Back to a kind seen before: the grid is whole again, colours included.
     Click(95);
-    ExpectGridShows("高级表格4", program_->state().namedPlans[0], PredictionKind::Combination);
+    ExpectGridShows("高级表格4", program_->State().namedPlans[0], PredictionKind::Combination);
 }
 
 TEST_F(PlanViewsTest, AutomaticMarkingRecoloursTheLinksOnEverySelection) {
     StartAndWaitForFirstRefresh();
-    ASSERT_TRUE(control<QCheckBox>("选择框5")->isChecked());
+    ASSERT_TRUE(Control<QCheckBox>("选择框5")->isChecked());
     const int threshold = SplittingAccuracy();
-    control<QLineEdit>("编辑框3")->setText(QString::number(threshold));
+    Control<QLineEdit>("编辑框3")->setText(QString::number(threshold));
     Click(42);
-    EXPECT_TRUE(control<QLabel>("标签13")->text().startsWith(QString::fromUtf8("统计【20期】 对:")));
+    EXPECT_TRUE(Control<QLabel>("标签13")->text().startsWith(QString::fromUtf8("统计【20期】 对:")));
     ExpectMarking(20, 2, 0, threshold);
     // Marking touches text colours only: the chosen plan keeps its highlight.
     EXPECT_EQ(Link(42)->Background(), kChosen);
     EXPECT_EQ(Link(17)->Background(), kPlain);
 
     // A kind selection marks by the current controls: window 30, metric 错误, comparison <.
-    control<QComboBox>("组合框4")->setCurrentIndex(1);
-    control<QComboBox>("组合框2")->setCurrentIndex(1);
-    control<QComboBox>("组合框3")->setCurrentIndex(3);
-    control<QLineEdit>("编辑框3")->setText(QStringLiteral("12"));
+    Control<QComboBox>("组合框4")->setCurrentIndex(1);
+    Control<QComboBox>("组合框2")->setCurrentIndex(1);
+    Control<QComboBox>("组合框3")->setCurrentIndex(3);
+    Control<QLineEdit>("编辑框3")->setText(QStringLiteral("12"));
     Click(96);
-    EXPECT_TRUE(control<QLabel>("标签13")->text().startsWith(QString::fromUtf8("统计【30期】 对:")));
+    EXPECT_TRUE(Control<QLabel>("标签13")->text().startsWith(QString::fromUtf8("统计【30期】 对:")));
     ExpectMarking(30, 1, 3, 12);
 }
 
 TEST_F(PlanViewsTest, WithoutAutomaticMarkingOnlyTheButtonMarks) {
     StartAndWaitForFirstRefresh();
-    control<QCheckBox>("选择框5")->setChecked(false);
-    const QString before = control<QLabel>("标签13")->text();
+    Control<QCheckBox>("选择框5")->setChecked(false);
+    const QString before = Control<QLabel>("标签13")->text();
     const int threshold = SplittingAccuracy();
-    control<QLineEdit>("编辑框3")->setText(QString::number(threshold));
+    Control<QLineEdit>("编辑框3")->setText(QString::number(threshold));
     Click(42);
     Click(88);
-    EXPECT_EQ(control<QLabel>("标签13")->text(), before);
+    EXPECT_EQ(Control<QLabel>("标签13")->text(), before);
     for (int link = 17; link <= 72; ++link) ASSERT_EQ(Link(link)->TextColour(), kBlack) << link;
 
     Click(95);
-    QTest::mouseClick(control<QPushButton>("按钮3"), Qt::LeftButton);
-    EXPECT_TRUE(control<QLabel>("标签13")->text().startsWith(QString::fromUtf8("统计【20期】 对:")));
+    QTest::mouseClick(Control<QPushButton>("按钮3"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QLabel>("标签13")->text().startsWith(QString::fromUtf8("统计【20期】 对:")));
     ExpectMarking(20, 2, 0, threshold);
 }
 
 TEST_F(PlanViewsTest, PlanFifteenAnswersThePressAndARelease) {
     StartAndWaitForFirstRefresh();
     QTest::mousePress(Link(15), Qt::LeftButton);
-    EXPECT_EQ(program_->state().freePlanNumber, 15);
+    EXPECT_EQ(program_->Choices().freePlan, 15);
     EXPECT_EQ(Link(15)->Background(), kChosen);
     EXPECT_EQ(Link(1)->Background(), kPlain);
-    ExpectGridShows("高级表格2", program_->state().freePlans[14], PredictionKind::Combination);
+    ExpectGridShows("高级表格2", program_->State().freePlans[14], PredictionKind::Combination);
     // Released over another link, which was never pressed: no click there.
     QTest::mouseRelease(Link(14), Qt::LeftButton);
-    EXPECT_EQ(program_->state().freePlanNumber, 15);
+    EXPECT_EQ(program_->Choices().freePlan, 15);
 
     // The other links wait for the release.
     QTest::mousePress(Link(3), Qt::LeftButton);
-    EXPECT_EQ(program_->state().freePlanNumber, 15);
+    EXPECT_EQ(program_->Choices().freePlan, 15);
     QTest::mouseRelease(Link(3), Qt::LeftButton);
-    EXPECT_EQ(program_->state().freePlanNumber, 3);
+    EXPECT_EQ(program_->Choices().freePlan, 3);
     EXPECT_EQ(Link(15)->Background(), kPlain);
 }
 
@@ -267,37 +288,59 @@ TEST_F(PlanViewsTest, NothingToComputeLeavesEveryGridAsItWas) {
         return cells;
     };
     const std::vector<QString> before = snapshot();
-    ProgramState& st = program_->state();
-    const ProgramState saved = st;
+
+    // A second pair of views on the same window, seen through a host the test spoils.
+    const ProgramState& st = program_->State();
+    FakeHost host;
+    const std::vector<PlanDefinition> none;
+    PlanGrids grids;
+    grids.free.Bind(Grid("高级表格2"));
+    grids.namedComing.Bind(Grid("高级表格4"));
+    grids.named.Bind(Grid("高级表格4"));
+    grids.custom.Bind(Grid("高级表格5"));
+    PlanViews views(window().View(), host, st.planLinks, grids);
     struct Case {
         const char* what;
         std::function<void()> spoil;
     };
     const std::vector<Case> cases = {
-        {"nine draws", [&] { st.history = DrawHistory({saved.history.records().begin(), saved.history.records().begin() + 9}); }},
-        {"no definitions", [&] { st.freePlans.clear(); st.namedPlans.clear(); }},
-        {"plan beyond the list", [&] { st.freePlanNumber = 17; st.namedPlanNumber = 57; }},
-        {"kind beyond the view", [&] { st.freePlanKind = 6; st.namedPlanKind = 10; }},
-        {"negative period count", [&] { control<QLineEdit>("编辑框1")->setText(QStringLiteral("-5")); }},
+        {"nine draws", [&] { host.history = DrawHistory({st.history.records().begin(), st.history.records().begin() + 9}); }},
+        {"no definitions", [&] { views.SetPlanLists(none, none); }},
+        {"plan beyond the list", [&] { host.choices.freePlan = 17; host.choices.namedPlan = 57; }},
+        {"kind beyond the view", [&] { host.choices.freeKind = 6; host.choices.namedKind = 10; }},
+        {"negative period count", [&] { host.depth = -5; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        host.history = st.history;
+        host.choices = program_->Choices();
+        host.depth = 100;
+        views.SetPlanLists(st.freePlans, st.namedPlans);
         c.spoil();
-        program_->plans().ShowFreePlan();
-        program_->plans().ShowNamedPlan();
+        views.ShowFreePlan();
+        views.ShowNamedPlan();
         EXPECT_EQ(snapshot(), before);
-        st = saved;
-        control<QLineEdit>("编辑框1")->setText(QStringLiteral("100"));
     }
+    // The same views, unspoiled, do write: another plan shows.
+    host.history = st.history;
+    host.choices = program_->Choices();
+    host.choices.freePlan = 2;
+    host.depth = 100;
+    views.SetPlanLists(st.freePlans, st.namedPlans);
+    views.ShowFreePlan();
+    EXPECT_NE(snapshot(), before);
+    // A refresh with the same feed brings the program's own views back.
+    RefreshAndWait();
+    ASSERT_EQ(snapshot(), before);
     // Selections out of their ranges change nothing either.
-    program_->plans().SelectFreePlan(0);
-    program_->plans().SelectFreePlan(17);
-    program_->plans().SelectNamedPlan(73);
-    program_->plans().SelectNamedKind(104);
-    program_->plans().SelectFreeKind(95);
+    program_->Plans().SelectFreePlan(0);
+    program_->Plans().SelectFreePlan(17);
+    program_->Plans().SelectNamedPlan(73);
+    program_->Plans().SelectNamedKind(104);
+    program_->Plans().SelectFreeKind(95);
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(st.freePlanNumber, 1);
-    EXPECT_EQ(st.namedPlanNumber, 1);
+    EXPECT_EQ(program_->Choices().freePlan, 1);
+    EXPECT_EQ(program_->Choices().namedPlan, 1);
     EXPECT_EQ(Link(1)->Background(), kChosen);
     EXPECT_EQ(Link(17)->Background(), kChosen);
 }
@@ -313,7 +356,7 @@ TEST_F(PlanViewsTest, ARefreshWithANewDrawShowsTheNewPeriod) {
     clock_->Advance(std::chrono::seconds(420));
     RefreshAndWait();
     ASSERT_NE(History().newest().period, before);
-    const ProgramState& st = program_->state();
+    const ProgramState& st = program_->State();
     ExpectGridShows("高级表格2", st.freePlans[6], PredictionKind::KillCombination);
     ExpectGridShows("高级表格4", st.namedPlans[33], PredictionKind::AlternateItem);
     for (const char* name : {"高级表格2", "高级表格4", "高级表格5"}) ExpectComingRow(name);

@@ -13,12 +13,16 @@
 #include <memory>
 #include <vector>
 
-#include "app/clock.hpp"
+#include "core/clock.hpp"
+#include "alerts/sounds.hpp"
+#include "app/alert_views.hpp"
+#include "app/custom_page.hpp"
+#include "app/plan_views.hpp"
 #include "app/program.hpp"
 #include "net/string_cipher.hpp"
 #include "service/results_service.hpp"
 #include "tools/stored_texts.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/main_window.hpp"
 #include "ui/message_boxes.hpp"
 
@@ -56,14 +60,13 @@ protected:
         std::shared_ptr<ManualClock> clock = clock_;
         service_->SetClock([clock] { return clock->Now(); });
         ASSERT_GT(service_->Start(), 0);
-        MessageBoxes::SetNextAnswers({});
-        MessageBoxes::ClearShown();
+        messages_ = std::make_shared<MessageBoxes>();
+        messages_->SetNextAnswers({});
     }
 
     void TearDown() override {
         program_.reset();
         service_->Stop();
-        MessageBoxes::EndTestMode();
     }
 
     ProgramServices Services() {
@@ -74,6 +77,9 @@ protected:
         s.freePlansStored = FreePlanDefinitionsStored();
         s.namedPlansStored = NamedPlanDefinitionsStored();
         s.openUrl = [this](const QUrl& url) { openedUrls_.push_back(url); };
+        s.messages = messages_;
+        // Not owned: the test's player outlives the program it lends it to.
+        if (soundPlayer_) s.sounds = std::shared_ptr<SoundPlayer>(std::shared_ptr<void>(), soundPlayer_);
         return s;
     }
 
@@ -108,16 +114,18 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return spy.count() > 0 && !program_->RefreshInFlight(); }, 20000));
     }
 
-    MainWindow& window() { return *program_->mainWindow(); }
+    MainWindow& window() { return *program_->Window(); }
     template <class T>
-    T* control(const char* name) {
-        return window().control<T>(QString::fromUtf8(name));
+    T* Control(const char* name) {
+        return window().Control<T>(QString::fromUtf8(name));
     }
 
     std::shared_ptr<ManualClock> clock_;
     std::unique_ptr<ResultsService> service_;
     std::unique_ptr<Program> program_;
     std::vector<QUrl> openedUrls_;
+    std::shared_ptr<MessageBoxes> messages_;
+    SoundPlayer* soundPlayer_ = nullptr;  // null: the audio-device player
 };
 
 }  // namespace qivra::testing

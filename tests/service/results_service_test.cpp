@@ -309,8 +309,8 @@ TEST_F(ResultsServiceTest, DelayHoldsTheAnswerBack) {
 }
 
 TEST_F(ResultsServiceTest, SetFaultReachesFetchesWithPlainUrls) {
-    service_.SetFault(-1, FaultSpec{.status = 500});
-    FaultSpec truncated;
+    service_.SetFault(-1, FaultPlan{.status = 500});
+    FaultPlan truncated;
     truncated.truncate = true;
     service_.SetFault(1, truncated);
 

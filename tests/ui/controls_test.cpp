@@ -3,6 +3,7 @@
 #include <QToolButton>
 #include <vector>
 
+#include "ui/qt_text.hpp"
 #include "tests/ui/widget_helpers.hpp"
 #include "ui/hyper_linker.hpp"
 #include "ui/integer_edit.hpp"
@@ -11,15 +12,14 @@
 namespace qivra {
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 struct LinkLog {
     std::vector<QString> events;
     void Watch(HyperLinker* link, const QString& name) {
-        QObject::connect(link, &HyperLinker::leftPressed, [this, name] { events.push_back(Q("pressed ") + name); });
-        QObject::connect(link, &HyperLinker::leftReleased, [this, name] { events.push_back(Q("released ") + name); });
+        QObject::connect(link, &HyperLinker::leftPressed, [this, name] { events.push_back(ToQString("pressed ") + name); });
+        QObject::connect(link, &HyperLinker::leftReleased, [this, name] { events.push_back(ToQString("released ") + name); });
         QObject::connect(link, &HyperLinker::rightPressed,
-                         [this, name](QPoint) { events.push_back(Q("right ") + name); });
+                         [this, name](QPoint) { events.push_back(ToQString("right ") + name); });
     }
 };
 
@@ -31,8 +31,8 @@ protected:
         l15->setGeometry(0, 0, 80, 32);
         l16 = new HyperLinker(&page);
         l16->setGeometry(90, 0, 80, 32);
-        log.Watch(l15, Q("15"));
-        log.Watch(l16, Q("16"));
+        log.Watch(l15, ToQString("15"));
+        log.Watch(l16, ToQString("16"));
         page.show();
     }
     QWidget page;
@@ -43,13 +43,13 @@ protected:
 
 TEST_F(LinkTest, ReleaseCountsOnlyOverTheLinkThatGotThePress) {
     test::Click(l16);
-    EXPECT_EQ(log.events, (std::vector<QString>{Q("pressed 16"), Q("released 16")}));
+    EXPECT_EQ(log.events, (std::vector<QString>{ToQString("pressed 16"), ToQString("released 16")}));
 
     // The press grabs the mouse, so the release over link 16 is delivered to link 15.
     log.events.clear();
     test::Press(l15);
     test::SendMouse(l15, QEvent::MouseButtonRelease, Qt::LeftButton, l15->mapFrom(&page, l16->geometry().center()));
-    EXPECT_EQ(log.events, (std::vector<QString>{Q("pressed 15")}));
+    EXPECT_EQ(log.events, (std::vector<QString>{ToQString("pressed 15")}));
 
     // A release without a press (the press landed elsewhere) is no click either.
     log.events.clear();
@@ -61,17 +61,17 @@ TEST_F(LinkTest, RightPressReportsTheScreenPoint) {
     QPoint where;
     QObject::connect(l16, &HyperLinker::rightPressed, [&](QPoint p) { where = p; });
     test::SendMouse(l16, QEvent::MouseButtonPress, Qt::RightButton, QPoint(5, 6));
-    EXPECT_EQ(log.events, (std::vector<QString>{Q("right 16")}));
+    EXPECT_EQ(log.events, (std::vector<QString>{ToQString("right 16")}));
     EXPECT_EQ(where, l16->mapToGlobal(QPoint(5, 6)));
 }
 
 TEST(LinkLookTest, CaptionAndColoursReadBack) {
     HyperLinker link;
-    link.SetCaption(Q("统计 30 期"));
+    link.SetCaption(ToQString("统计 30 期"));
     link.SetTextColour(QColor(255, 255, 255));
     link.SetBackground(QColor(0, 128, 128));
-    EXPECT_EQ(link.Caption(), Q("统计 30 期"));
-    EXPECT_EQ(link.accessibleName(), Q("统计 30 期"));
+    EXPECT_EQ(link.Caption(), ToQString("统计 30 期"));
+    EXPECT_EQ(link.accessibleName(), ToQString("统计 30 期"));
     EXPECT_EQ(link.TextColour(), QColor(255, 255, 255));
     EXPECT_EQ(link.Background(), QColor(0, 128, 128));
     EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
@@ -81,19 +81,19 @@ TEST(IntegerEditTest, AcceptsOnlyIntegersWithAnOptionalMinus) {
     IntegerEdit edit;
     edit.show();
     edit.setFocus();
-    test::TypeText(&edit, Q("1a2-3"));
-    EXPECT_EQ(edit.text(), Q("123"));
+    test::TypeText(&edit, ToQString("1a2-3"));
+    EXPECT_EQ(edit.text(), ToQString("123"));
 
     edit.clear();
-    test::TypeText(&edit, Q("-1"));
-    EXPECT_EQ(edit.text(), Q("-1"));
+    test::TypeText(&edit, ToQString("-1"));
+    EXPECT_EQ(edit.text(), ToQString("-1"));
     EXPECT_FALSE(edit.HasSpinArrows());
 }
 
 TEST(IntegerEditTest, SpinArrowsReportStepsAndLeaveTheTextAlone) {
     IntegerEdit edit(nullptr, true);
     edit.resize(72, 24);
-    edit.setText(Q("100"));
+    edit.setText(ToQString("100"));
     edit.show();
     std::vector<int> steps;
     QObject::connect(&edit, &IntegerEdit::spinPressed, [&](int step) { steps.push_back(step); });
@@ -107,27 +107,23 @@ TEST(IntegerEditTest, SpinArrowsReportStepsAndLeaveTheTextAlone) {
     QApplication::sendEvent(&edit, &up);
 
     EXPECT_EQ(steps, (std::vector<int>{+1, -1, -1, +1}));
-    EXPECT_EQ(edit.text(), Q("100"));
+    EXPECT_EQ(edit.text(), ToQString("100"));
 }
 
-class MessageBoxesTest : public ::testing::Test {
-protected:
-    void TearDown() override { MessageBoxes::EndTestMode(); }
-};
-
-TEST_F(MessageBoxesTest, AnswersInOrderThenRefusesAndRecordsEveryBox) {
+TEST(MessageBoxesTest, AnswersInOrderThenRefusesAndRecordsEveryBox) {
     using MB = MessageBoxes;
-    MB::SetNextAnswers({MB::Answer::Yes, MB::Answer::Ok});
-    EXPECT_EQ(MB::Show(nullptr, Q("提示"), Q("确定删除？"), MB::Icon::Question, MB::Buttons::YesNo), MB::Answer::Yes);
-    EXPECT_EQ(MB::Show(nullptr, Q("提示"), Q("保存成功"), MB::Icon::Information), MB::Answer::Ok);
+    MB boxes;
+    boxes.SetNextAnswers({MB::Answer::Yes, MB::Answer::Ok});
+    EXPECT_EQ(boxes.Show(nullptr, ToQString("提示"), ToQString("确定删除？"), MB::Icon::Question, MB::Buttons::YesNo), MB::Answer::Yes);
+    EXPECT_EQ(boxes.Show(nullptr, ToQString("提示"), ToQString("保存成功"), MB::Icon::Information), MB::Answer::Ok);
     // Queue used up: the refusing answer, and still no real dialog.
-    EXPECT_EQ(MB::Show(nullptr, Q("提示"), Q("清空？"), MB::Icon::Question, MB::Buttons::OkCancel), MB::Answer::Cancel);
-    EXPECT_EQ(MB::Show(nullptr, Q("提示"), Q("再问"), MB::Icon::None, MB::Buttons::YesNo), MB::Answer::No);
+    EXPECT_EQ(boxes.Show(nullptr, ToQString("提示"), ToQString("清空？"), MB::Icon::Question, MB::Buttons::OkCancel), MB::Answer::Cancel);
+    EXPECT_EQ(boxes.Show(nullptr, ToQString("提示"), ToQString("再问"), MB::Icon::None, MB::Buttons::YesNo), MB::Answer::No);
 
-    ASSERT_EQ(MB::ShownBoxes().size(), 4u);
-    EXPECT_EQ(MB::ShownBoxes()[0].text, Q("确定删除？"));
-    EXPECT_EQ(MB::ShownBoxes()[1].icon, MB::Icon::Information);
-    EXPECT_EQ(MB::ShownBoxes()[2].buttons, MB::Buttons::OkCancel);
+    ASSERT_EQ(boxes.ShownBoxes().size(), 4u);
+    EXPECT_EQ(boxes.ShownBoxes()[0].text, ToQString("确定删除？"));
+    EXPECT_EQ(boxes.ShownBoxes()[1].icon, MB::Icon::Information);
+    EXPECT_EQ(boxes.ShownBoxes()[2].buttons, MB::Buttons::OkCancel);
     EXPECT_EQ(static_cast<int>(MB::Answer::Yes), 6);
 }
 

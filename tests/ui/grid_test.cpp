@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
+#include "ui/qt_text.hpp"
 #include "ui/egrid.hpp"
 #include "ui/grid_layouts.hpp"
 #include "ui/plan_grid_helper.hpp"
@@ -11,7 +12,6 @@
 namespace qivra {
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 const QColor kRed(255, 0, 0), kGreen(0, 128, 0), kBlue(0, 0, 255), kGrey(128, 128, 128), kWhite(255, 255, 255);
 
 TEST(EGridTest, RangesAreClippedAndARangeStartingOutsideDoesNothing) {
@@ -38,8 +38,8 @@ TEST(EGridTest, RangesAreClippedAndARangeStartingOutsideDoesNothing) {
         }
 
     // Single cells outside: writes vanish, reads are empty.
-    helper.SetCellText(5, 0, Q("x"));
-    helper.SetCellText(0, -1, Q("x"));
+    helper.SetCellText(5, 0, ToQString("x"));
+    helper.SetCellText(0, -1, ToQString("x"));
     helper.CellBackgroundRed(9, 9);
     EXPECT_EQ(helper.CellText(5, 0), QString());
     EXPECT_FALSE(grid.CellBackground(9, 9).isValid());
@@ -50,7 +50,7 @@ TEST(EGridTest, RowCountCountsTheHeaderAndDataRowsExcludeTheComingPeriod) {
     PlanGridHelper helper(&grid);
     EXPECT_EQ(helper.DataRowCount(), 99);
 
-    grid.SetCellText(100, 2, Q("last"));
+    grid.SetCellText(100, 2, ToQString("last"));
     grid.SetRowCount(50);
     EXPECT_EQ(grid.RowCount(), 50);
     EXPECT_EQ(helper.DataRowCount(), 48);
@@ -64,7 +64,7 @@ TEST(EGridTest, RowCountCountsTheHeaderAndDataRowsExcludeTheComingPeriod) {
 
     PlanGridHelper unbound;
     EXPECT_EQ(unbound.DataRowCount(), 0);
-    unbound.SetCellText(1, 1, Q("x"));
+    unbound.SetCellText(1, 1, ToQString("x"));
     EXPECT_EQ(unbound.CellText(1, 1), QString());
 }
 
@@ -73,7 +73,7 @@ TEST(EGridTest, HeaderRowStaysInViewWhenScrolledToTheBottom) {
     grid.resize(464, 552);
     PlanGridHelper helper(&grid);
     ApplyPlanGridLayout(helper);
-    grid.SetCellText(100, 0, Q("bottom"));
+    grid.SetCellText(100, 0, ToQString("bottom"));
     grid.show();
     QApplication::processEvents();
 
@@ -84,15 +84,15 @@ TEST(EGridTest, HeaderRowStaysInViewWhenScrolledToTheBottom) {
     EXPECT_GT(grid.rowAt(0), 50);
     EXPECT_TRUE(grid.horizontalHeader()->isVisible());
     EXPECT_EQ(grid.horizontalHeader()->geometry().top(), grid.viewport()->geometry().top() - grid.RowHeight(0));
-    EXPECT_EQ(grid.model()->headerData(0, Qt::Horizontal).toString(), Q("期号"));
-    EXPECT_EQ(grid.model()->headerData(6, Qt::Horizontal).toString(), Q("结果"));
+    EXPECT_EQ(grid.model()->headerData(0, Qt::Horizontal).toString(), ToQString("期号"));
+    EXPECT_EQ(grid.model()->headerData(6, Qt::Horizontal).toString(), ToQString("结果"));
 
     // Row 0 is still an ordinary, writable row.
-    helper.SetCellText(0, 3, Q("新特码"));
+    helper.SetCellText(0, 3, ToQString("新特码"));
     helper.SetCellTextColour(0, 3, kRed);
-    EXPECT_EQ(grid.model()->headerData(3, Qt::Horizontal).toString(), Q("新特码"));
+    EXPECT_EQ(grid.model()->headerData(3, Qt::Horizontal).toString(), ToQString("新特码"));
     EXPECT_EQ(grid.model()->headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), kRed);
-    EXPECT_EQ(helper.CellText(0, 3), Q("新特码"));
+    EXPECT_EQ(helper.CellText(0, 3), ToQString("新特码"));
 }
 
 TEST(EGridTest, PlanGridLayoutStylesHeaderComingRowAndDrawnRows) {
@@ -103,7 +103,7 @@ TEST(EGridTest, PlanGridLayoutStylesHeaderComingRowAndDrawnRows) {
     const char* headers[] = {"期号", "时间", "开奖内容", "特码", "预测", "预测", "结果"};
     const int widths[] = {70, 45, 110, 40, 60, 65, 55};
     for (int c = 0; c < 7; ++c) {
-        EXPECT_EQ(grid.CellText(0, c), Q(headers[c]));
+        EXPECT_EQ(grid.CellText(0, c), ToQString(headers[c]));
         EXPECT_EQ(grid.ColumnWidth(c), widths[c]);
     }
     EXPECT_EQ(grid.ColumnWidth(7), 0);  // addressed by the ranges, never shown
@@ -122,7 +122,7 @@ TEST(EGridTest, PlanGridLayoutStylesHeaderComingRowAndDrawnRows) {
 TEST(EGridTest, HistoryAndTrendLayouts) {
     EGrid history(nullptr, 101, 10, 2);
     SetUpHistoryGrid(history);
-    EXPECT_EQ(history.CellText(0, 1), Q("开奖号码"));
+    EXPECT_EQ(history.CellText(0, 1), ToQString("开奖号码"));
     EXPECT_EQ(history.CellBackground(0, 2), kGrey);
     EXPECT_EQ(history.RowHeight(0), 28);
     EXPECT_EQ(history.ColumnWidth(0), 80);
@@ -135,7 +135,7 @@ TEST(EGridTest, HistoryAndTrendLayouts) {
 
     EGrid trend(nullptr, 101, 12, 9);
     SetUpTrendGrid(trend);
-    EXPECT_EQ(trend.CellText(0, 8), Q("五余"));
+    EXPECT_EQ(trend.CellText(0, 8), ToQString("五余"));
     EXPECT_EQ(trend.CellBackground(0, 9), kGrey);
     EXPECT_EQ(trend.ColumnWidth(1), 105);
     EXPECT_EQ(trend.CellAlignment(100, 11), Qt::AlignCenter);
@@ -151,17 +151,17 @@ TEST(PlanGridHelperTest, NumbersIntegersColoursAndColumnPairs) {
     };
     for (NumberCase c : {NumberCase{"42", 42}, NumberCase{" -3.5", -3.5}, NumberCase{"+7期", 7}, NumberCase{"大双", 0},
                          NumberCase{"", 0}, NumberCase{"1e400", 0}, NumberCase{"inf", 0}}) {
-        helper.SetCellText(1, 0, Q(c.text));
+        helper.SetCellText(1, 0, ToQString(c.text));
         EXPECT_EQ(helper.CellNumber(1, 0), c.value) << c.text;
     }
     helper.SetCellInteger(2, 1, -15);
-    EXPECT_EQ(helper.CellText(2, 1), Q("-15"));
+    EXPECT_EQ(helper.CellText(2, 1), ToQString("-15"));
 
     // Through the interface the pure views write with.
     CellSink& sink = helper;
     sink.SetCellText(3, 4, std::string("杀3N"));
     sink.SetCellTextColour(3, 4, Rgb{0, 128, 0});
-    EXPECT_EQ(grid.CellText(3, 4), Q("杀3N"));
+    EXPECT_EQ(grid.CellText(3, 4), ToQString("杀3N"));
     EXPECT_EQ(grid.CellTextColour(3, 4), kGreen);
 
     helper.CellTextRed(4, 5);
@@ -175,8 +175,8 @@ TEST(PlanGridHelperTest, NumbersIntegersColoursAndColumnPairs) {
     }
     QStringList a, b;
     helper.ReadTwoColumns(0, 6, 3, a, b);
-    EXPECT_EQ(a, (QStringList{Q("0"), Q("1"), Q("2")}));
-    EXPECT_EQ(b, (QStringList{Q("0"), Q("10"), Q("20")}));
+    EXPECT_EQ(a, (QStringList{ToQString("0"), ToQString("1"), ToQString("2")}));
+    EXPECT_EQ(b, (QStringList{ToQString("0"), ToQString("10"), ToQString("20")}));
     helper.ReadTwoColumns(0, 6, 50, a, b);  // clipped to the grid
     EXPECT_EQ(a.size(), 6);
 

@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -23,13 +25,13 @@
 #include "ui/main_window.hpp"
 #include "ui/qt_support.hpp"
 #include "ui/streak_alarm_window.hpp"
+#include "ui/window_views.hpp"
 
 namespace qivra {
 namespace {
 
 using test::VisibleText;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -40,7 +42,7 @@ protected:
     }
     template <class T = QWidget>
     static T* Get(const char* name) {
-        T* w = window_->control<T>(Q(name));
+        T* w = window_->Control<T>(ToQString(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
@@ -53,7 +55,7 @@ TEST_F(MainWindowTest, StartsWithTheLayoutsSelectionsAndTexts) {
         {"组合框1", "加拿大夜场28"}, {"组合框2", "正确率"}, {"组合框3", "≥大于等于"}, {"组合框4", "20"},
         {"组合框5", "20"},          {"组合框6", "简易算法"}, {"组合框7", "正确≥"},
     };
-    for (auto [name, text] : combos) EXPECT_EQ(Get<QComboBox>(name)->currentText(), Q(text)) << name;
+    for (auto [name, text] : combos) EXPECT_EQ(Get<QComboBox>(name)->currentText(), ToQString(text)) << name;
     EXPECT_EQ(Get<QComboBox>("组合框1")->currentIndex(), 1);
     EXPECT_EQ(Get<QComboBox>("组合框4")->count(), 9);
 
@@ -61,14 +63,14 @@ TEST_F(MainWindowTest, StartsWithTheLayoutsSelectionsAndTexts) {
         {"编辑框1", "100"}, {"编辑框3", "80"}, {"编辑框4", "3"}, {"编辑框9", "15"},
         {"编辑框5", "[1]+[8]+[9]+[12]/[8]*[6]"}, {"编辑框8", "Qivra超神算法"},
     };
-    for (auto [name, text] : edits) EXPECT_EQ(Get<QLineEdit>(name)->text(), Q(text)) << name;
+    for (auto [name, text] : edits) EXPECT_EQ(Get<QLineEdit>(name)->text(), ToQString(text)) << name;
     EXPECT_NE(qobject_cast<IntegerEdit*>(Get("编辑框1")), nullptr);
     EXPECT_TRUE(static_cast<IntegerEdit*>(Get("编辑框1"))->HasSpinArrows());
     EXPECT_NE(qobject_cast<IntegerEdit*>(Get("编辑框3")), nullptr);
     EXPECT_EQ(Get<QLineEdit>("编辑框9")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
 
     EXPECT_FALSE(Get("组合框5")->isVisibleTo(window_));
-    EXPECT_EQ(Get<QLabel>("标签13")->text(), Q("对:0 错:0 正确率:0 连中:0 连挂:0 （待标记）"));
+    EXPECT_EQ(Get<QLabel>("标签13")->text(), ToQString("对:0 错:0 正确率:0 连中:0 连挂:0 （待标记）"));
     EXPECT_EQ(Get<ColourPicker>("颜色选择器1")->colour(), QColor(255, 0, 0));
 }
 
@@ -76,7 +78,7 @@ TEST_F(MainWindowTest, TicksExactlyTheLayoutsBoxesAndDisablesTheDeadOnes) {
     std::set<int> ticked;
     for (QCheckBox* box : window_->findChildren<QCheckBox*>()) {
         const QString name = box->objectName();
-        ASSERT_TRUE(name.startsWith(Q("选择框"))) << name.toStdString();
+        ASSERT_TRUE(name.startsWith(ToQString("选择框"))) << name.toStdString();
         if (box->isChecked()) ticked.insert(name.mid(3).toInt());
     }
     EXPECT_EQ(ticked, (std::set<int>{2, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
@@ -108,7 +110,7 @@ TEST_F(MainWindowTest, FirstLinkOfEachGroupStartsChosen) {
 
     int seen = 0;
     for (int n : groupLinks) {
-        auto* link = window_->control<HyperLinker>(Q("超级链接框") + QString::number(n));
+        auto* link = window_->Control<HyperLinker>(ToQString("超级链接框") + QString::number(n));
         ASSERT_NE(link, nullptr) << n;
         ++seen;
         EXPECT_EQ(link->Background(), chosen.count(n) ? QColor(158, 201, 251) : QColor(236, 236, 236)) << n;
@@ -155,14 +157,14 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
     for (const Case& c : cases) {
         QWidget* w = Get(c.name);
         ASSERT_NE(w, nullptr);
-        const QString parent = Q(c.parent);
+        const QString parent = ToQString(c.parent);
         QWidget* expectedParent = parent.isEmpty()             ? window_
                                   : parent.startsWith(u'#') ? tabs->Page(parent.mid(1).toInt())
-                                                               : window_->control(parent);
+                                                               : window_->Control(parent);
         EXPECT_EQ(w->parentWidget(), expectedParent) << c.name;
         EXPECT_EQ(w->geometry(), c.geometry) << c.name;
         if (c.text) {
-            EXPECT_EQ(VisibleText(w), Q(c.text)) << c.name;
+            EXPECT_EQ(VisibleText(w), ToQString(c.text)) << c.name;
         }
     }
     EXPECT_EQ(tabs->Page(0)->mapTo(window_, QPoint(0, 0)), QPoint(224, 152 + 32));
@@ -170,8 +172,8 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
 }
 
 TEST_F(MainWindowTest, NamedPlanRowsKeepTheirOddOrder) {
-    auto top = [](int n) { return window_->control(Q("超级链接框") + QString::number(n))->y() + 32; };
-    auto left = [](int n) { return window_->control(Q("超级链接框") + QString::number(n))->x(); };
+    auto top = [](int n) { return window_->Control(ToQString("超级链接框") + QString::number(n))->y() + 32; };
+    auto left = [](int n) { return window_->Control(ToQString("超级链接框") + QString::number(n))->x(); };
     const int row258[] = {37, 42, 43, 44};
     const int row227[] = {38, 39, 40, 41};
     const int lefts[] = {8, 87, 166, 245};
@@ -181,8 +183,8 @@ TEST_F(MainWindowTest, NamedPlanRowsKeepTheirOddOrder) {
         EXPECT_EQ(top(row227[i]), 227);
         EXPECT_EQ(left(row227[i]), lefts[i]);
     }
-    EXPECT_EQ(VisibleText(Get("超级链接框37")), Q("清新计划A"));
-    EXPECT_EQ(VisibleText(Get("超级链接框38")), Q("石头计划A"));
+    EXPECT_EQ(VisibleText(Get("超级链接框37")), ToQString("清新计划A"));
+    EXPECT_EQ(VisibleText(Get("超级链接框38")), ToQString("石头计划A"));
 }
 
 TEST_F(MainWindowTest, FontsFollowTheLayout) {
@@ -196,10 +198,10 @@ TEST_F(MainWindowTest, FontsFollowTheLayout) {
         const QFont f = Get(c.name)->font();
         EXPECT_EQ(f.pixelSize(), c.pixels) << c.name;
         EXPECT_EQ(f.bold(), c.bold) << c.name;
-        EXPECT_EQ(f.family(), Q("Microsoft YaHei")) << c.name;
+        EXPECT_EQ(f.family(), ToQString("Microsoft YaHei")) << c.name;
     }
     // The layout's face is absent here; its substitute draws both scripts.
-    EXPECT_EQ(QFontInfo(Get("标签1")->font()).family(), Q("WenQuanYi Micro Hei"));
+    EXPECT_EQ(QFontInfo(Get("标签1")->font()).family(), ToQString("WenQuanYi Micro Hei"));
     EXPECT_EQ(Get("选择框3")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
     EXPECT_EQ(Get("标签8")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(Get("标签2")->palette().color(QPalette::Window), QColor(96, 96, 96));
@@ -210,18 +212,18 @@ TEST_F(MainWindowTest, PagesListsStatusBarTimerAndMenu) {
     const char* captions[] = {" 【 预测显示 】 ", " 【 会员计划 】 ", " 【 走势统计 】 ", " 【 火车报警 】 ",
                               " 【 自定义算法 】 "};
     ASSERT_EQ(tabs->PageCount(), 5);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(tabs->PageCaption(i), Q(captions[i]));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(tabs->PageCaption(i), ToQString(captions[i]));
     EXPECT_EQ(tabs->CurrentIndex(), 0);
     EXPECT_EQ(tabs->Bar()->height(), 32);
 
     auto* outcomes = Get<ReportListView>("超级列表框1");
     ASSERT_EQ(outcomes->columnCount(), 3);
-    EXPECT_EQ(outcomes->headerItem()->text(2), Q("概率"));
+    EXPECT_EQ(outcomes->headerItem()->text(2), ToQString("概率"));
     EXPECT_EQ(outcomes->columnWidth(1), 50);
     ASSERT_EQ(outcomes->RowCount(), 25);
-    EXPECT_EQ(outcomes->CellText(0, 0), Q("大"));
-    EXPECT_EQ(outcomes->CellText(12, 0), Q("豹子"));
-    EXPECT_EQ(outcomes->CellText(24, 0), Q("5N4"));
+    EXPECT_EQ(outcomes->CellText(0, 0), ToQString("大"));
+    EXPECT_EQ(outcomes->CellText(12, 0), ToQString("豹子"));
+    EXPECT_EQ(outcomes->CellText(24, 0), ToQString("5N4"));
     EXPECT_EQ(outcomes->CellText(24, 1), QString());
     EXPECT_EQ(outcomes->CurrentRow(), -1);
 
@@ -238,20 +240,20 @@ TEST_F(MainWindowTest, PagesListsStatusBarTimerAndMenu) {
     EXPECT_EQ(status->Part(1)->width(), 150);
     EXPECT_EQ(status->Part(2)->width(), 300);
     window_->hide();
-    status->SetPartText(2, Q("连接正常"));
-    EXPECT_EQ(status->PartText(2), Q("连接正常"));
-    status->SetPartText(4, Q("ignored"));  // no such part
+    status->SetPartText(2, ToQString("连接正常"));
+    EXPECT_EQ(status->PartText(2), ToQString("连接正常"));
+    status->SetPartText(4, ToQString("ignored"));  // no such part
     EXPECT_EQ(status->PartText(3), QString());
 
-    QTimer* clock = window_->control<QTimer>(Q("时钟1"));
+    QTimer* clock = window_->Control<QTimer>(ToQString("时钟1"));
     ASSERT_NE(clock, nullptr);
     EXPECT_FALSE(clock->isActive());
 
     ASSERT_NE(window_->AlgorithmMenu(), nullptr);
-    EXPECT_EQ(window_->AlgorithmMenu()->title(), Q("&算法"));
+    EXPECT_EQ(window_->AlgorithmMenu()->title(), ToQString("&算法"));
     QStringList items;
     for (QAction* a : window_->AlgorithmMenu()->actions()) items << a->text();
-    EXPECT_EQ(items, (QStringList{Q("删除该算法"), Q("清空算法列表")}));
+    EXPECT_EQ(items, (QStringList{ToQString("删除该算法"), ToQString("清空算法列表")}));
 
     EXPECT_EQ(window_->size(), QSize(1129, 802));
     EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
@@ -283,15 +285,15 @@ TEST(WindowTest, DrawPopupIsABorderlessGreyBoxWithARunningClock) {
     EXPECT_EQ(popup->size(), QSize(325, 159));
     EXPECT_TRUE(popup->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(popup->palette().color(QPalette::Window), QColor(96, 96, 96));
-    QTimer* clock = popup->control<QTimer>(Q("时钟1"));
+    QTimer* clock = popup->Control<QTimer>(ToQString("时钟1"));
     ASSERT_NE(clock, nullptr);
     EXPECT_TRUE(clock->isActive());
     EXPECT_EQ(clock->interval(), 1000);
-    auto* title = popup->control<ClickLabel>(Q("标签1"));
+    auto* title = popup->Control<ClickLabel>(ToQString("标签1"));
     ASSERT_NE(title, nullptr);
     EXPECT_EQ(title->width(), 392);
     EXPECT_EQ(title->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(VisibleText(popup->control(Q("标签2"))), Q("0 + 0 + 0 = 00 小双"));
+    EXPECT_EQ(VisibleText(popup->Control(ToQString("标签2"))), ToQString("0 + 0 + 0 = 00 小双"));
 
     int clicks = 0;
     QObject::connect(title, &ClickLabel::leftReleased, popup, [&] { ++clicks; });
@@ -320,13 +322,13 @@ TEST(WindowTest, StreakAlarmWindowStartsFromItsLayout) {
     ExpectNamedOnce(alarm, StreakAlarmWindow::Layout());
     EXPECT_EQ(alarm->size(), QSize(350, 450));
     EXPECT_EQ(alarm->minimumSize(), alarm->maximumSize());
-    EXPECT_EQ(alarm->windowTitle(), Q("Qivra28综合预测软件多功能版【火车报警】"));
+    EXPECT_EQ(alarm->windowTitle(), ToQString("Qivra28综合预测软件多功能版【火车报警】"));
     EXPECT_EQ(alarm->palette().color(QPalette::Window), QColor(255, 255, 255));
-    EXPECT_EQ(VisibleText(alarm->control(Q("透明标签1"))), Q("火车报警：\r\n\r\n首次打开请先刷新一下软件"));
-    EXPECT_FALSE(alarm->control<QCheckBox>(Q("选择框34"))->isChecked());
-    EXPECT_EQ(BackgroundOf(alarm->control(Q("选择框34"))), QColor(255, 255, 255));
-    EXPECT_FALSE(alarm->control<QCheckBox>(Q("选择框1"))->isChecked());
-    EXPECT_FALSE(alarm->control<QTimer>(Q("时钟1"))->isActive());
+    EXPECT_EQ(VisibleText(alarm->Control(ToQString("透明标签1"))), ToQString("火车报警：\r\n\r\n首次打开请先刷新一下软件"));
+    EXPECT_FALSE(alarm->Control<QCheckBox>(ToQString("选择框34"))->isChecked());
+    EXPECT_EQ(BackgroundOf(alarm->Control(ToQString("选择框34"))), QColor(255, 255, 255));
+    EXPECT_FALSE(alarm->Control<QCheckBox>(ToQString("选择框1"))->isChecked());
+    EXPECT_FALSE(alarm->Control<QTimer>(ToQString("时钟1"))->isActive());
 
     // A close the program asks for is not the user's.
     int userCloses = 0;
@@ -353,6 +355,51 @@ TEST(WindowTest, MainWindowSignalsItsEndOnce) {
     QObject::connect(never.get(), &MainWindow::beingDestroyed, [&] { ++destroyedEnds; });
     never.reset();  // destroyed without a close
     EXPECT_EQ(destroyedEnds, 1);
+}
+
+// The typed views: every control the program works with is resolved when its window is built,
+// and a layout that lost a row, or gives it another kind, fails right there.
+TEST(WindowViewTest, ALayoutRowMissingOrOfAnotherKindFailsCreation) {
+    {
+        MainWindow window;
+        const MainWindowView& v = window.View();
+        EXPECT_EQ(v.historyDepth, window.Control<IntegerEdit>(ToQString("编辑框1")));
+        EXPECT_EQ(v.Link(88), window.Control<HyperLinker>(ToQString("超级链接框88")));
+        EXPECT_EQ(v.Link(83), nullptr);  // the layout has none
+        EXPECT_EQ(v.streakFamilies[6], window.Control<QCheckBox>(ToQString("选择框15")));
+    }
+    struct Case {
+        const char* row;
+        std::function<void(std::vector<ControlRow>&, std::vector<ControlRow>::iterator)> spoil;
+    };
+    const Case cases[] = {
+        {"编辑框1", [](auto& rows, auto it) { rows.erase(it); }},
+        {"超级链接框102", [](auto& rows, auto it) { rows.erase(it); }},
+        {"按钮1", [](auto&, auto it) { it->kind = ControlKind::Label; }},
+        {"高级表格5", [](auto&, auto it) { it->kind = ControlKind::ListView; }},
+        {"选择框16", [](auto&, auto it) { it->name = "选择框160"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        std::vector<ControlRow> rows = MainWindow::Layout();
+        auto it = std::find_if(rows.begin(), rows.end(), [&](const ControlRow& r) { return r.name == c.row; });
+        ASSERT_NE(it, rows.end());
+        c.spoil(rows, it);
+        LayoutWindow window;
+        BuildControls(&window, rows);
+        try {
+            ResolveMainWindowView(window);
+            ADD_FAILURE() << "resolved a layout without a usable " << c.row;
+        } catch (const LayoutError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.row), std::string::npos) << e.what();
+        }
+    }
+    // A window's view does not resolve on another window's layout.
+    LayoutWindow popupOnly;
+    BuildControls(&popupOnly, DrawPopup::Layout());
+    EXPECT_NO_THROW(ResolveDrawPopupView(popupOnly));
+    EXPECT_THROW(ResolveStreakAlarmView(popupOnly), LayoutError);
+    EXPECT_THROW(ResolveMainWindowView(popupOnly), LayoutError);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -11,14 +11,15 @@
 namespace qivra {
 
 void ConnectEventMap(Program& program) {
-    MainWindow* w = program.mainWindow();
+    MainWindow* w = program.Window();
+    const MainWindowView& v = w->View();
     Program* p = &program;
     QObject::connect(w->Clock(), &QTimer::timeout, p, [p] { p->ClockTick(); });
-    QObject::connect(w->control<QPushButton>(QStringLiteral("按钮1")), &QPushButton::clicked, p, [p] { p->Refresh(); });
+    QObject::connect(v.refresh, &QPushButton::clicked, p, [p] { p->Refresh(); });
     // "Item chosen" is the user's pick, not a change made by the program itself.
-    QObject::connect(w->control<QComboBox>(QStringLiteral("组合框1")), &QComboBox::activated, p, [p] { p->Refresh(); });
-    QObject::connect(w->control<IntegerEdit>(QStringLiteral("编辑框1")), &IntegerEdit::spinPressed, p,
-                     [p](int step) { p->StepHistoryDepth(step); });
+    QObject::connect(v.game, &QComboBox::activated, p, [p](int index) { p->ChooseGame(index); });
+    QObject::connect(v.historyDepth, &IntegerEdit::spinPressed, p, [p](int step) { p->StepHistoryDepth(step); });
+    ConnectChoiceReports(program);
     ConnectPlanEvents(program);
     ConnectCustomEvents(program);
     ConnectAlertEvents(program);

@@ -6,7 +6,7 @@
 #include "app/program.hpp"
 #include "ui/controls.hpp"
 #include "ui/draw_popup.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/main_window.hpp"
 #include "ui/streak_alarm_window.hpp"
 
@@ -16,23 +16,19 @@ namespace {
 // The alert windows are built afresh on every load, so their events are wired as each one is
 // created. The alert views are the context: nothing fires into them once they are gone.
 void ConnectDrawPopup(AlertViews* a, DrawPopup* popup) {
-    auto* title = popup->control<ClickLabel>(QStringLiteral("标签1"));
+    ClickLabel* title = popup->View().title;
     QObject::connect(popup, &DrawPopup::doubleClicked, a, &AlertViews::CloseDrawPopup);
-    if (title) {
-        QObject::connect(title, &ClickLabel::leftReleased, a, &AlertViews::CloseDrawPopup);
-        QObject::connect(title, &ClickLabel::doubleClicked, a, &AlertViews::CloseDrawPopup);
-    }
+    QObject::connect(title, &ClickLabel::leftReleased, a, &AlertViews::CloseDrawPopup);
+    QObject::connect(title, &ClickLabel::doubleClicked, a, &AlertViews::CloseDrawPopup);
     QObject::connect(popup->Clock(), &QTimer::timeout, a, &AlertViews::TickPopupCountdown);
     a->FillDrawPopup();
 }
 
 void ConnectStreakAlarm(AlertViews* a, StreakAlarmWindow* alarm) {
-    if (auto* close = alarm->control<QPushButton>(QStringLiteral("按钮1")))
-        QObject::connect(close, &QPushButton::clicked, a, &AlertViews::CloseStreakAlarm);
-    if (auto* topmost = alarm->control<QCheckBox>(QStringLiteral("选择框1")))
-        QObject::connect(topmost, &QCheckBox::clicked, a, &AlertViews::SetAlarmTopmost);
-    if (auto* blink = alarm->control<QCheckBox>(QStringLiteral("选择框34")))
-        QObject::connect(blink, &QCheckBox::clicked, a, &AlertViews::SetAlarmBlink);
+    const StreakAlarmView& v = alarm->View();
+    QObject::connect(v.close, &QPushButton::clicked, a, &AlertViews::CloseStreakAlarm);
+    QObject::connect(v.topmost, &QCheckBox::clicked, a, &AlertViews::SetAlarmTopmost);
+    QObject::connect(v.blink, &QCheckBox::clicked, a, &AlertViews::SetAlarmBlink);
     QObject::connect(alarm->Clock(), &QTimer::timeout, a, &AlertViews::BlinkAlarmText);
     QObject::connect(alarm, &StreakAlarmWindow::closedByUser, a, &AlertViews::StreakAlarmClosedByUser);
     a->PlaceStreakAlarm();
@@ -41,15 +37,12 @@ void ConnectStreakAlarm(AlertViews* a, StreakAlarmWindow* alarm) {
 }  // namespace
 
 void ConnectAlertEvents(Program& program) {
-    MainWindow* w = program.mainWindow();
-    if (!w) return;
-    AlertViews* a = &program.alerts();
-    if (auto* alarmBox = w->control<QCheckBox>(QStringLiteral("选择框3"))) {
-        // The box is disabled while the window is open, so a click here only ever ticks it.
-        QObject::connect(alarmBox, &QCheckBox::clicked, a, [a](bool ticked) {
-            if (ticked) a->OpenStreakAlarm();
-        });
-    }
+    MainWindow* w = program.Window();
+    AlertViews* a = &program.Alerts();
+    // The box is disabled while the window is open, so a click here only ever ticks it.
+    QObject::connect(w->View().streakAlarm, &QCheckBox::clicked, a, [a](bool ticked) {
+        if (ticked) a->OpenStreakAlarm();
+    });
     QObject::connect(a, &AlertViews::drawPopupCreated, a, [a](DrawPopup* popup) { ConnectDrawPopup(a, popup); });
     QObject::connect(a, &AlertViews::streakAlarmCreated, a,
                      [a](StreakAlarmWindow* alarm) { ConnectStreakAlarm(a, alarm); });

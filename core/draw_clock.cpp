@@ -1,10 +1,10 @@
-#include "app/draw_clock.hpp"
+#include "core/draw_clock.hpp"
 
 #include <cmath>
 #include <cstdio>
 #include <optional>
 
-#include "app/clock.hpp"
+#include "core/clock.hpp"
 #include "core/text.hpp"
 
 namespace qivra {

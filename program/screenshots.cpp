@@ -10,7 +10,7 @@
 #include "app/program.hpp"
 #include "tools/stored_texts.hpp"
 #include "ui/draw_popup.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/qt_support.hpp"
 #include "ui/streak_alarm_window.hpp"
 
@@ -28,7 +28,7 @@ bool Save(QWidget* w, const QDir& dir, const char* file) {
         std::fprintf(stderr, "qivra28-screenshots: no window for %s\n", file);
         return false;
     }
-    const QString path = dir.filePath(QString::fromUtf8(file));
+    const QString path = dir.filePath(qivra::ToQString(file));
     const bool ok = w->grab().save(path);
     std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
     return ok;
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
     qivra::MainWindow* window = program.CreateMainWindow();
     qivra::ConnectEventMap(program);
     // Ticked before the first refresh: it announces its draw, and the alarm window gets its report.
-    window->control<QCheckBox>(QStringLiteral("选择框1"))->setChecked(true);
-    window->control<QCheckBox>(QStringLiteral("选择框3"))->click();
+    window->View().announceDraws->setChecked(true);
+    window->View().streakAlarm->click();
 
     int status = 1;
     QObject::connect(&program, &qivra::Program::refreshFinished, &app, [&] {

@@ -1,4 +1,4 @@
-#include "app/clock.hpp"
+#include "core/clock.hpp"
 
 namespace qivra {
 

@@ -3,10 +3,8 @@
 
 #include "app/program.hpp"
 #include "core/command_line.hpp"
-#include "net/cookie_store.hpp"
-#include "net/http_session.hpp"
 #include "tools/stored_texts.hpp"
-#include "ui/event_map.hpp"
+#include "program/event_map.hpp"
 #include "ui/qt_support.hpp"
 
 int main(int argc, char** argv) {
@@ -17,10 +15,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     qivra::InstallFontSubstitutions();
 
-    // Cookies last between runs in the user's data folder, as a browser's would.
-    static qivra::CookieStore cookies;
     qivra::ProgramServices services;
-    services.http = std::make_shared<qivra::HttpSession>(&cookies);
     services.settings = qivra::CompiledInSettings();
     services.freePlansStored = qivra::FreePlanDefinitionsStored();
     services.namedPlansStored = qivra::NamedPlanDefinitionsStored();

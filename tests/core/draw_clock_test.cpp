@@ -1,4 +1,4 @@
-#include "app/draw_clock.hpp"
+#include "core/draw_clock.hpp"
 
 #include <gtest/gtest.h>
 

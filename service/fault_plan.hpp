@@ -8,7 +8,7 @@
 
 namespace qivra {
 
-struct FaultSpec {
+struct FaultPlan {
     int delaySeconds = 0;  // wait this long before answering
     int status = 0;        // answer with this HTTP status (e.g. 404, 500) and no usable body; 0 = normal
     bool empty = false;    // 200 with an empty body
@@ -27,6 +27,6 @@ inline constexpr int kMaxFaultSizeMb = 1024;
 // Overlays the fault named by request query parameters (delay, status, empty, garbage, truncate,
 // size_mb, drip) on base. `param` returns a parameter's value, or nullopt when it is absent.
 // Values that are not numbers, or out of range, leave that field as it was.
-FaultSpec ApplyFaultParameters(FaultSpec base, const std::function<std::optional<std::string>(const std::string&)>& param);
+FaultPlan ApplyFaultParameters(FaultPlan base, const std::function<std::optional<std::string>(const std::string&)>& param);
 
 }  // namespace qivra

@@ -1,4 +1,4 @@
-#include "service/fault_spec.hpp"
+#include "service/fault_plan.hpp"
 
 #include "core/text.hpp"
 
@@ -22,7 +22,7 @@ bool Flag(const std::optional<std::string>& text, bool current) {
 
 }  // namespace
 
-FaultSpec ApplyFaultParameters(FaultSpec f, const std::function<std::optional<std::string>(const std::string&)>& param) {
+FaultPlan ApplyFaultParameters(FaultPlan f, const std::function<std::optional<std::string>(const std::string&)>& param) {
     if (auto v = Number(param("delay"), 0, kMaxFaultDelaySeconds)) f.delaySeconds = *v;
     if (auto v = Number(param("status"), 200, 599)) f.status = *v;
     if (auto v = Number(param("size_mb"), 0, kMaxFaultSizeMb)) f.sizeMb = *v;
