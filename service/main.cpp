@@ -20,9 +20,11 @@
 namespace {
 
 void Usage(std::ostream& out) {
-    out << "usage: qivra28-service [--port N] [--bind ADDR]\n"
+    out << "usage: qivra28-service [--port N] [--bind ADDR] [--bias GAME:P[:FROM]]\n"
            "  --port N     port to listen on (default " << QIVRA_SERVICE_PORT << ", 0 = any free port)\n"
-           "  --bind ADDR  address to listen on (default 127.0.0.1)\n";
+           "  --bind ADDR  address to listen on (default 127.0.0.1)\n"
+           "  --bias GAME:P[:FROM]  draw game GAME (0 or 1) unfairly: sums of FROM (default 14) and more\n"
+           "               with probability P, e.g. 0:0.6 (default off: every game draws fairly)\n";
 }
 
 }  // namespace
@@ -30,11 +32,21 @@ void Usage(std::ostream& out) {
 int main(int argc, char** argv) {
     int port = QIVRA_SERVICE_PORT;
     std::string bind = "127.0.0.1";
+    qivra::DrawBias bias;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             Usage(std::cout);
             return 0;
+        }
+        if (arg == "--bias" && i + 1 < argc) {
+            const auto parsed = qivra::ParseDrawBias(argv[++i]);
+            if (!parsed) {
+                std::cerr << "qivra28-service: not a bias (GAME:P[:FROM]): " << argv[i] << "\n";
+                return 2;
+            }
+            bias = *parsed;
+            continue;
         }
         if ((arg == "--port" || arg == "--bind") && i + 1 < argc) {
             const std::string value = argv[++i];
@@ -65,6 +77,7 @@ int main(int argc, char** argv) {
 
     static std::mutex outputMutex;
     qivra::ResultsService::Options options;
+    options.bias = bias;
     options.requestLog = [](const std::string& line) {
         std::lock_guard<std::mutex> lock(outputMutex);
         std::cout << line << std::endl;
@@ -77,6 +90,7 @@ int main(int argc, char** argv) {
     {
         std::lock_guard<std::mutex> lock(outputMutex);
         std::cout << service.ConfigUrl() << std::endl;
+        if (bias.Active()) std::cout << "biased draws: " << qivra::DrawBiasText(bias) << std::endl;
     }
 
     int signal = 0;
