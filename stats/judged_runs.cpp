@@ -5,6 +5,7 @@
 
 #include "custom/algorithm_search.hpp"
 #include "custom/algorithm_store.hpp"
+#include "plans/hit_stats.hpp"
 #include "plans/plan_view.hpp"
 #include "stats/hit_chance.hpp"
 
@@ -34,6 +35,13 @@ std::string SampleText(const char* label, const RunSignificance& s) {
            OneDecimal(s.expectedHits) + "）";
 }
 
+// The statistics of judged periods (newest first), walked oldest first as every view counts.
+JudgedFigures Figures(const std::vector<JudgedPeriod>& periods) {
+    HitWalk walk;
+    for (auto it = periods.rbegin(); it != periods.rend(); ++it) walk.Add(it->hit);
+    return {walk.Result(static_cast<int32_t>(periods.size())), AssessRun(periods)};
+}
+
 }  // namespace
 
 std::vector<JudgedPeriod> JudgePeriods(const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
@@ -50,24 +58,36 @@ std::vector<JudgedPeriod> JudgePeriods(const DrawHistory& history, const std::ve
     return out;
 }
 
-std::optional<RunSignificance> PlanSignificance(const DrawHistory& history, const PlanDefinition& plan,
-                                                PredictionKind kind, int window) {
+std::optional<JudgedFigures> PlanFigures(const DrawHistory& history, const PlanDefinition& plan, PredictionKind kind,
+                                         int window) {
     if (history.size() < kMinimumPlanHistory) return std::nullopt;
     const std::vector<PlanForecast> forecasts = PlanForecasts(history, plan, kind, std::max(window, 0));
     // The periods CountHits counts.
     const int64_t counted =
         std::min<int64_t>({int64_t{window}, static_cast<int64_t>(forecasts.size()) - 1, history.size()});
-    if (counted <= 0) return AssessRun({});
-    return AssessRun(JudgePeriods(history, forecasts, kind, 1, static_cast<int>(counted)));
+    if (counted <= 0) return JudgedFigures{{}, AssessRun({})};
+    return Figures(JudgePeriods(history, forecasts, kind, 1, static_cast<int>(counted)));
 }
 
-std::optional<RunSignificance> AlgorithmSignificance(const DrawHistory& history, const FormulaSet& formulas,
-                                                     PredictionKind kind, int window) {
+std::optional<RunSignificance> PlanSignificance(const DrawHistory& history, const PlanDefinition& plan,
+                                                PredictionKind kind, int window) {
+    if (auto figures = PlanFigures(history, plan, kind, window)) return figures->significance;
+    return std::nullopt;
+}
+
+std::optional<JudgedFigures> AlgorithmFigures(const DrawHistory& history, const FormulaSet& formulas,
+                                              PredictionKind kind, int window) {
     if (window < 1) return std::nullopt;
     const std::vector<PlanForecast> forecasts = CustomForecasts(history, formulas, kind, window);
     // A forecast for every period of the window: exactly when EvaluateAlgorithm counts.
     if (forecasts.size() < static_cast<size_t>(window) + 1) return std::nullopt;
-    return AssessRun(JudgePeriods(history, forecasts, kind, 1, window));
+    return Figures(JudgePeriods(history, forecasts, kind, 1, window));
+}
+
+std::optional<RunSignificance> AlgorithmSignificance(const DrawHistory& history, const FormulaSet& formulas,
+                                                     PredictionKind kind, int window) {
+    if (auto figures = AlgorithmFigures(history, formulas, kind, window)) return figures->significance;
+    return std::nullopt;
 }
 
 FormulaSet CompileAlgorithmText(const std::string& algorithmText) {

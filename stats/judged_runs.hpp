@@ -23,13 +23,23 @@ namespace qivra {
 std::vector<JudgedPeriod> JudgePeriods(const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
                                        PredictionKind kind, int first, int last);
 
-// A plan over the newest `window` periods, counted as ComputeHitStats counts them (same
-// periods, hits and runs); nullopt when ComputeHitStats gives nullopt.
+// The statistics a view shows and their significance, from one judging of the forecasts.
+struct JudgedFigures {
+    HitStats stats;
+    RunSignificance significance;
+};
+
+// A plan over the newest `window` periods: stats equal ComputeHitStats's (the same periods,
+// counted by HitWalk), nullopt when it gives nullopt.
+std::optional<JudgedFigures> PlanFigures(const DrawHistory& history, const PlanDefinition& plan, PredictionKind kind,
+                                         int window);
 std::optional<RunSignificance> PlanSignificance(const DrawHistory& history, const PlanDefinition& plan,
                                                 PredictionKind kind, int window);
 
-// A custom algorithm over the newest `window` periods, counted as EvaluateAlgorithm counts them;
-// nullopt when EvaluateAlgorithm gives nullopt.
+// A custom algorithm over the newest `window` periods: stats equal EvaluateAlgorithm's, nullopt
+// when it gives nullopt.
+std::optional<JudgedFigures> AlgorithmFigures(const DrawHistory& history, const FormulaSet& formulas,
+                                              PredictionKind kind, int window);
 std::optional<RunSignificance> AlgorithmSignificance(const DrawHistory& history, const FormulaSet& formulas,
                                                      PredictionKind kind, int window);
 

@@ -43,9 +43,11 @@ TEST(PlanSignificance, CountsAsThePlanStatistics) {
     const PlanDefinition plan = Plan("p----7+1|6+4|2+4+8");
     for (K kind : kAllKinds)
         for (int window : {1, 20, 100, 150}) {
+            const auto figures = PlanFigures(history, plan, kind, window);
             const auto s = PlanSignificance(history, plan, kind, window);
             const auto stats = ComputeHitStats(history, plan, kind, window);
-            ASSERT_TRUE(s && stats);
+            ASSERT_TRUE(figures && s && stats);
+            EXPECT_EQ(figures->stats, *stats);
             ExpectSameCount(*s, *stats, std::min(window, 106));  // 107 forecasts from the 110 draws
             double expected = 0;
             const auto forecasts = PlanForecasts(history, plan, kind, window);
@@ -54,6 +56,7 @@ TEST(PlanSignificance, CountsAsThePlanStatistics) {
             EXPECT_NEAR(s->expectedHits, expected, 1e-9);
         }
     EXPECT_EQ(PlanSignificance(history, plan, K::Size, 0)->periods, 0);
+    EXPECT_EQ(PlanFigures(history, plan, K::Size, 0)->stats, HitStats{});
     EXPECT_FALSE(PlanSignificance(ServiceHistory(1, 9), plan, K::Size, 5));
 }
 
@@ -62,9 +65,11 @@ TEST(AlgorithmSignificance, CountsAsTheAlgorithmStatistics) {
     const FormulaSet formulas = CompileAlgorithmText("[1]+[8]+[9]+[12]/[8]*[6]|[9]+[5]+2+[2]|[1]*[9]+[5]/[2]+[10]");
     for (K kind : kAllKinds)
         for (int window : {1, 20, 104}) {
+            const auto figures = AlgorithmFigures(history, formulas, kind, window);
             const auto s = AlgorithmSignificance(history, formulas, kind, window);
             const auto stats = EvaluateAlgorithm(history, formulas, kind, window);
-            ASSERT_TRUE(s && stats);
+            ASSERT_TRUE(figures && s && stats);
+            EXPECT_EQ(figures->stats, *stats);
             ExpectSameCount(*s, *stats, window);
         }
     // Where the statistics give nothing, so does the significance.
