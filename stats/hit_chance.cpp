@@ -1,11 +1,10 @@
 #include "stats/hit_chance.hpp"
 
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
-#include "core/text.hpp"
 
 namespace qivra {
 namespace {
@@ -14,26 +13,28 @@ namespace {
 constexpr std::string_view kEvenPeriod = "0";
 constexpr std::string_view kOddPeriod = "1";
 
-struct ChanceKey {
-    PredictionKind kind;
-    bool evenPeriod;
-    PlanForecast forecast;
-    friend bool operator==(const ChanceKey&, const ChanceKey&) = default;
+// IsHit reads the kind's rule alone, never the sum text, so a forecast's chance is keyed by its
+// two items. A view's forecasts carry a handful of distinct item pairs per kind, so a short
+// list per (kind, parity) is searched faster than a hash of the texts is computed.
+// Items of up to seven bytes (every item the rules make: "大单" is six) are compared as one
+// number each: the bytes and the length.
+struct ChanceEntry {
+    uint64_t first;
+    uint64_t second;
+    double chance;
 };
 
-struct ChanceKeyHash {
-    size_t operator()(const ChanceKey& k) const {
-        const std::hash<std::string> h;
-        size_t seed = static_cast<size_t>(k.kind) * 2 + (k.evenPeriod ? 1 : 0);
-        for (const std::string* s : {&k.forecast.sumText, &k.forecast.first, &k.forecast.second})
-            seed ^= h(*s) + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2);
-        return seed;
-    }
-};
+std::optional<uint64_t> Packed(const std::string& item) {
+    if (item.size() > 7) return std::nullopt;
+    uint64_t v = static_cast<uint64_t>(item.size()) << 56;
+    for (size_t i = 0; i < item.size(); ++i) v |= uint64_t{static_cast<unsigned char>(item[i])} << (8 * i);
+    return v;
+}
 
-// Forecasts come from DeriveForecast, so a thread sees a few hundred at most; the bound only
-// keeps odd callers from growing it without end.
-constexpr size_t kCacheLimit = 4096;
+constexpr size_t kKinds = 9;
+// Forecasts come from DeriveForecast, a few per kind; the bound only keeps odd callers from
+// growing a list without end.
+constexpr size_t kListLimit = 64;
 
 // How many of the 1,000 triples IsHit judges right.
 int64_t RightTriples(PredictionKind kind, const PlanForecast& forecast, bool evenPeriod) {
@@ -59,18 +60,35 @@ const std::array<int, kSumCount>& SumTripleCounts() {
 }
 
 double HitChanceForParity(PredictionKind kind, const PlanForecast& forecast, bool evenPeriod) {
-    thread_local std::unordered_map<ChanceKey, double, ChanceKeyHash> cache;
-    ChanceKey key{kind, evenPeriod, forecast};
-    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    thread_local std::array<std::vector<ChanceEntry>, kKinds * 2> lists;
+    const auto k = static_cast<size_t>(kind);
+    if (k >= kKinds) return 0;
+    const std::optional<uint64_t> first = Packed(forecast.first);
+    const std::optional<uint64_t> second = Packed(forecast.second);
+    if (!first || !second)  // no rule makes such items; worked out afresh
+        return static_cast<double>(RightTriples(kind, forecast, evenPeriod)) / kDigitTriples;
+    std::vector<ChanceEntry>& list = lists[k * 2 + (evenPeriod ? 1 : 0)];
+    for (const ChanceEntry& e : list)
+        if (e.first == *first && e.second == *second) return e.chance;
     const double chance = static_cast<double>(RightTriples(kind, forecast, evenPeriod)) / kDigitTriples;
-    if (cache.size() >= kCacheLimit) cache.clear();
-    cache.emplace(std::move(key), chance);
+    if (list.size() >= kListLimit) list.clear();
+    list.push_back({*first, *second, chance});
     return chance;
 }
 
+bool PeriodIsEven(std::string_view period) {
+    // IsHit's test, IntegerValue(period) % 2 == 0, read off the last digit of the leading
+    // integer: neither the sign nor the 32-bit wrap changes a parity.
+    size_t i = 0;
+    while (i < period.size() && (period[i] == ' ' || period[i] == '\t' || period[i] == '\r' || period[i] == '\n')) ++i;
+    if (i < period.size() && (period[i] == '+' || period[i] == '-')) ++i;
+    char last = '0';
+    for (; i < period.size() && period[i] >= '0' && period[i] <= '9'; ++i) last = period[i];
+    return (last - '0') % 2 == 0;
+}
+
 double HitChance(PredictionKind kind, const PlanForecast& forecast, std::string_view drawnPeriod) {
-    // The parity test of IsHit's 双项 rule.
-    return HitChanceForParity(kind, forecast, IntegerValue(drawnPeriod) % 2 == 0);
+    return HitChanceForParity(kind, forecast, PeriodIsEven(drawnPeriod));
 }
 
 double AverageHitChance(PredictionKind kind) {

@@ -20,6 +20,9 @@ const std::array<int, kSumCount>& SumTripleCounts();
 // size or parity by it). Each distinct (kind, forecast, parity) is worked out once per thread,
 // so any thread, a search worker included, may call it without locking.
 double HitChance(PredictionKind kind, const PlanForecast& forecast, std::string_view drawnPeriod);
+// Whether IsHit reads a period number as even: IntegerValue(period) % 2 == 0.
+bool PeriodIsEven(std::string_view period);
+
 // The same by the period's parity. (Not an overload: a period literal would convert to bool.)
 double HitChanceForParity(PredictionKind kind, const PlanForecast& forecast, bool evenPeriod);
 

@@ -77,11 +77,21 @@ std::optional<RunSignificance> PlanSignificance(const DrawHistory& history, cons
 
 std::optional<JudgedFigures> AlgorithmFigures(const DrawHistory& history, const FormulaSet& formulas,
                                               PredictionKind kind, int window) {
-    if (window < 1) return std::nullopt;
-    const std::vector<PlanForecast> forecasts = CustomForecasts(history, formulas, kind, window);
-    // A forecast for every period of the window: exactly when EvaluateAlgorithm counts.
-    if (forecasts.size() < static_cast<size_t>(window) + 1) return std::nullopt;
-    return Figures(JudgePeriods(history, forecasts, kind, 1, window));
+    // Every period of the window has its six base draws: exactly when EvaluateAlgorithm counts.
+    if (window < 1 || history.size() < kMinimumCustomHistory ||
+        static_cast<int64_t>(window) + kFormulaDraws > history.size())
+        return std::nullopt;
+    // Forecast by forecast, as CustomForecasts makes them and EvaluateAlgorithm counts them,
+    // without holding the whole list: the stored algorithms are judged on every refresh.
+    std::vector<JudgedPeriod> periods(static_cast<size_t>(window));
+    FormulaPositions positions{};
+    for (int k = 1; k <= window; ++k) {
+        LoadFormulaPositions(history, k + 1, kFormulaDraws, positions);
+        const PlanForecast f = DeriveForecast(PredictedSum(formulas, positions), kind, history.at(k + 1).period);
+        const DrawRecord& d = history.at(k);
+        periods[static_cast<size_t>(k - 1)] = {IsHit(kind, f, d.sum, d.period), HitChance(kind, f, d.period)};
+    }
+    return Figures(periods);
 }
 
 std::optional<RunSignificance> AlgorithmSignificance(const DrawHistory& history, const FormulaSet& formulas,

@@ -1,6 +1,8 @@
 #include "stats/significance.hpp"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
@@ -52,19 +54,84 @@ std::vector<double> FigureDistribution(std::span<const double> chances, int metr
     }
 }
 
+// Binomial(n, p) probabilities, worked outward from the mode so that nothing underflows
+// before it is negligible.
+void BinomialDistribution(int n, double p, std::vector<double>& d) {
+    d.assign(static_cast<size_t>(n) + 1, 0.0);
+    if (p <= 0 || p >= 1) {
+        d[p <= 0 ? 0 : static_cast<size_t>(n)] = 1;
+        return;
+    }
+    const double q = 1 - p;
+    const int mode = std::min(n, static_cast<int>(std::floor((n + 1) * p)));
+    d[static_cast<size_t>(mode)] = std::exp(std::lgamma(n + 1.0) - std::lgamma(mode + 1.0) - std::lgamma(n - mode + 1.0) +
+                                            mode * std::log(p) + (n - mode) * std::log(q));
+    const double odds = p / q;
+    for (int j = mode; j < n; ++j)
+        d[static_cast<size_t>(j) + 1] = d[static_cast<size_t>(j)] * (n - j) / (j + 1.0) * odds;
+    for (int j = mode; j > 0; --j)
+        d[static_cast<size_t>(j) - 1] = d[static_cast<size_t>(j)] * j / (n - j + 1.0) / odds;
+}
+
+// A view's forecasts have a few distinct chances (a kind has two to four), so the count of hits
+// is a sum of a few binomials: their convolution, and the tail of the last one, cost far less
+// than adding the periods one by one. nullopt when there are too many distinct chances.
+std::optional<double> GroupedTail(std::span<const double> chances, int k) {
+    constexpr size_t kMaxGroups = 6;
+    std::array<double, kMaxGroups> value{};
+    std::array<int, kMaxGroups> count{};
+    size_t groups = 0;
+    for (const double raw : chances) {
+        const double c = Clamp01(raw);
+        size_t g = 0;
+        while (g < groups && value[g] != c) ++g;
+        if (g == groups) {
+            if (groups == kMaxGroups) return std::nullopt;
+            value[groups++] = c;
+        }
+        ++count[g];
+    }
+    // Scratch kept per thread: a page of figures asks for hundreds of tails.
+    thread_local std::vector<double> head, sum, b, lastTail;
+    head.assign(1, 1.0);
+    for (size_t g = 0; g + 1 < groups; ++g) {
+        BinomialDistribution(count[g], value[g], b);
+        sum.assign(head.size() + b.size() - 1, 0.0);
+        for (size_t i = 0; i < head.size(); ++i)
+            for (size_t j = 0; j < b.size(); ++j) sum[i + j] += head[i] * b[j];
+        head.swap(sum);
+    }
+    // P(head + last >= k) = sum over a of P(head = a) P(last >= k - a).
+    BinomialDistribution(count[groups - 1], value[groups - 1], b);
+    lastTail.assign(b.size() + 1, 0.0);
+    for (size_t j = b.size(); j-- > 0;) lastTail[j] = lastTail[j + 1] + b[j];
+    double tail = 0;
+    for (size_t a = head.size(); a-- > 0;) {
+        const int64_t need = int64_t{k} - static_cast<int64_t>(a);
+        if (need >= static_cast<int64_t>(lastTail.size())) break;
+        tail += head[a] * lastTail[static_cast<size_t>(std::max<int64_t>(need, 0))];
+    }
+    return std::min(tail, 1.0);
+}
+
 }  // namespace
 
 std::vector<double> PoissonBinomialDistribution(std::span<const double> chances) {
+    // Two buffers, so that each step is a plain loop over independent elements.
     std::vector<double> d(chances.size() + 1, 0.0);
+    std::vector<double> next(chances.size() + 1, 0.0);
     d[0] = 1;
     size_t top = 0;
     for (const double raw : chances) {
         const double c = Clamp01(raw);
         const double q = 1 - c;
+        const double* __restrict from = d.data();
+        double* __restrict to = next.data();
+        to[0] = from[0] * q;
+        for (size_t j = 1; j <= top; ++j) to[j] = from[j] * q + from[j - 1] * c;
         ++top;
-        d[top] = d[top - 1] * c;
-        for (size_t j = top - 1; j > 0; --j) d[j] = d[j] * q + d[j - 1] * c;
-        d[0] *= q;
+        to[top] = from[top - 1] * c;
+        d.swap(next);
     }
     return d;
 }
@@ -72,6 +139,7 @@ std::vector<double> PoissonBinomialDistribution(std::span<const double> chances)
 double PoissonBinomialTailExact(std::span<const double> chances, int k) {
     if (k <= 0) return 1;
     if (static_cast<size_t>(k) > chances.size()) return 0;
+    if (const auto grouped = GroupedTail(chances, k)) return *grouped;
     const std::vector<double> d = PoissonBinomialDistribution(chances);
     // From the far end: the small terms are added first.
     double tail = 0;

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/text.hpp"
+
 namespace qivra {
 namespace {
 
@@ -96,6 +98,12 @@ TEST(HitChance, AverageOverForecastsOfADrawnSum) {
     }
     EXPECT_DOUBLE_EQ(AverageHitChance(K::Size), 0.5);
     EXPECT_DOUBLE_EQ(AverageHitChance(K::AlternateItem), 0.5);
+}
+
+TEST(HitChance, PeriodParityAsIsHitReadsIt) {
+    for (const char* period : {"0", "7", "-7", " +12", "3000001", "3000002", "99999999999", "4294967297", "12ab3",
+                               "", "x", "-", "\t8"})
+        EXPECT_EQ(PeriodIsEven(period), IntegerValue(period) % 2 == 0) << period;
 }
 
 // Each thread keeps its own table; all give the same figures.
