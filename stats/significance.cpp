@@ -186,7 +186,7 @@ RateInterval WilsonInterval(int hits, int periods, double z) {
 RunSignificance AssessRun(std::span<const JudgedPeriod> newestFirst) {
     RunSignificance s;
     s.periods = static_cast<int>(newestFirst.size());
-    std::vector<double> chances;
+    std::vector<double>& chances = s.chances;
     chances.reserve(newestFirst.size());
     for (const JudgedPeriod& p : newestFirst) {
         chances.push_back(Clamp01(p.chance));

@@ -35,6 +35,9 @@ struct RunSignificance {
     double hitRunChance = 1;
     int missRun = 0;
     double missRunChance = 1;
+    // Each period's chance, newest first: what ThresholdChance needs to put a mark (a figure
+    // meeting the marking threshold) beside the chance of meeting it.
+    std::vector<double> chances;
 
     double HitRate() const { return periods > 0 ? static_cast<double>(hits) / periods : 0.0; }
     double ChanceRate() const { return periods > 0 ? expectedHits / periods : 0.0; }

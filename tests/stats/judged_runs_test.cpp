@@ -54,6 +54,9 @@ TEST(PlanSignificance, CountsAsThePlanStatistics) {
             for (int k = 1; k <= s->periods; ++k)
                 expected += HitChance(kind, forecasts[static_cast<size_t>(k)], history.at(k).period);
             EXPECT_NEAR(s->expectedHits, expected, 1e-9);
+            ASSERT_EQ(s->chances.size(), static_cast<size_t>(s->periods));
+            // The chance of the mark the plan's own figure would earn at "正确 >= its count".
+            EXPECT_NEAR(ThresholdChance(s->chances, 0, 0, s->hits), s->pValue, 1e-12);
         }
     EXPECT_EQ(PlanSignificance(history, plan, K::Size, 0)->periods, 0);
     EXPECT_EQ(PlanFigures(history, plan, K::Size, 0)->stats, HitStats{});

@@ -42,6 +42,24 @@ TEST(PoissonBinomial, EqualChancesGiveTheBinomialTail) {
     EXPECT_NEAR(PoissonBinomialTail(half, 90) / BinomialTail(100, 0.5, 90), 1.0, 1e-9);
 }
 
+// A view's chances take a few values (two to four per play type); the tail then comes from
+// binomials of the groups, which must agree with adding the periods one by one.
+TEST(PoissonBinomial, FewDistinctChancesAgreeWithThePeriodByPeriodDistribution) {
+    const std::vector<double> values = {0.5, 0.666, 0.75, 0.25, 0.334, 0.0, 1.0};
+    for (size_t distinct = 2; distinct <= values.size(); ++distinct)
+        for (int n : {7, 100, 1000}) {
+            std::vector<double> chances;
+            for (int i = 0; i < n; ++i) chances.push_back(values[static_cast<size_t>(i * 7 + i / 3) % distinct]);
+            const std::vector<double> d = PoissonBinomialDistribution(chances);
+            double tail = 0;
+            for (int k = n; k >= 0; --k) {
+                tail += d[static_cast<size_t>(k)];
+                EXPECT_NEAR(PoissonBinomialTailExact(chances, k), tail, 1e-12 + 1e-9 * tail)
+                    << distinct << " values, n=" << n << ", k=" << k;
+            }
+        }
+}
+
 TEST(PoissonBinomial, UnequalChancesAgreeWithSimulation) {
     const std::vector<double> chances = RandomChances(7, 30, 0.05, 0.95);
     std::mt19937_64 rng(28);
