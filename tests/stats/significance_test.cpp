@@ -45,7 +45,7 @@ TEST(PoissonBinomial, EqualChancesGiveTheBinomialTail) {
 // A view's chances take a few values (two to four per play type); the tail then comes from
 // binomials of the groups, which must agree with adding the periods one by one.
 TEST(PoissonBinomial, FewDistinctChancesAgreeWithThePeriodByPeriodDistribution) {
-    const std::vector<double> values = {0.5, 0.666, 0.75, 0.25, 0.334, 0.0, 1.0};
+    const std::vector<double> values = {0.5, 0.666, 0.75, 0.25, 0.0, 1.0};
     for (size_t distinct = 2; distinct <= values.size(); ++distinct)
         for (int n : {7, 100, 1000}) {
             std::vector<double> chances;
@@ -54,6 +54,7 @@ TEST(PoissonBinomial, FewDistinctChancesAgreeWithThePeriodByPeriodDistribution) 
             double tail = 0;
             for (int k = n; k >= 0; --k) {
                 tail += d[static_cast<size_t>(k)];
+                if (k % 17 != 0 && n - k > 20) continue;  // every tail far out, a sample of the rest
                 EXPECT_NEAR(PoissonBinomialTailExact(chances, k), tail, 1e-12 + 1e-9 * tail)
                     << distinct << " values, n=" << n << ", k=" << k;
             }
