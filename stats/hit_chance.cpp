@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-
 namespace qivra {
 namespace {
 
@@ -92,8 +91,8 @@ double HitChance(PredictionKind kind, const PlanForecast& forecast, std::string_
 }
 
 double AverageHitChance(PredictionKind kind) {
-    static const std::array<double, 9> averages = [] {
-        std::array<double, 9> out{};
+    static const std::array<double, kKinds> averages = [] {
+        std::array<double, kKinds> out{};
         const std::array<int, kSumCount>& counts = SumTripleCounts();
         for (size_t k = 0; k < out.size(); ++k) {
             const auto kd = static_cast<PredictionKind>(k);

@@ -17,8 +17,9 @@ const std::array<int, kSumCount>& SumTripleCounts();
 
 // P(IsHit) for a forecast judged against a drawn period: IsHit itself, asked about every sum
 // and weighted by the sum's triple count. Only the parity of the period counts (双项 asks for
-// size or parity by it). Each distinct (kind, forecast, parity) is worked out once per thread,
-// so any thread, a search worker included, may call it without locking.
+// size or parity by it), and not the sum text (IsHit leaves the 特码 rule out). Each distinct
+// (kind, items, parity) is worked out once per thread, so any thread, a search worker
+// included, may call it without locking.
 double HitChance(PredictionKind kind, const PlanForecast& forecast, std::string_view drawnPeriod);
 // Whether IsHit reads a period number as even: IntegerValue(period) % 2 == 0.
 bool PeriodIsEven(std::string_view period);

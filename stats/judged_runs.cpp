@@ -48,7 +48,8 @@ std::vector<JudgedPeriod> JudgePeriods(const DrawHistory& history, const std::ve
                                        PredictionKind kind, int first, int last) {
     std::vector<JudgedPeriod> out;
     if (first < 1 || last < first) return out;
-    out.reserve(static_cast<size_t>(last - first + 1));
+    const int64_t end = std::min<int64_t>({int64_t{last}, history.size(), static_cast<int64_t>(forecasts.size()) - 1});
+    if (end >= first) out.reserve(static_cast<size_t>(end - first + 1));
     for (int k = first; k <= last; ++k) {
         if (k > history.size() || static_cast<size_t>(k) >= forecasts.size()) break;
         const DrawRecord& d = history.at(k);
