@@ -48,12 +48,12 @@ std::string ClockText(int hour, int minute, int second) {
     return buf;
 }
 
-ScheduledDraw WithDigits(ScheduledDraw d, uint64_t seed, int game) {
-    DrawDigits(seed, game, d.period, d.a, d.b, d.c);
+ScheduledDraw WithDigits(ScheduledDraw d, uint64_t seed, int game, const DrawBias& bias) {
+    BiasedDrawDigits(seed, game, d.period, bias, d.a, d.b, d.c);
     return d;
 }
 
-std::vector<ScheduledDraw> Game0Draws(std::time_t visibleUpTo, uint64_t seed, int count) {
+std::vector<ScheduledDraw> Game0Draws(std::time_t visibleUpTo, uint64_t seed, int count, const DrawBias& bias) {
     const std::tm tm = LocalTime(visibleUpTo);
     int64_t day = DayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
     int slot;
@@ -72,7 +72,7 @@ std::vector<ScheduledDraw> Game0Draws(std::time_t visibleUpTo, uint64_t seed, in
         d.date = date;
         const int minutes = kGame0FirstHour * 60 + slot * 5;
         d.time = ClockText(minutes / 60, minutes % 60, 0);
-        draws.push_back(WithDigits(std::move(d), seed, 0));
+        draws.push_back(WithDigits(std::move(d), seed, 0, bias));
         if (--slot < 0) {
             slot = kGame0DrawsPerDay - 1;
             date = DateText(--day);
@@ -81,7 +81,7 @@ std::vector<ScheduledDraw> Game0Draws(std::time_t visibleUpTo, uint64_t seed, in
     return draws;
 }
 
-std::vector<ScheduledDraw> Game1Draws(std::time_t visibleUpTo, uint64_t seed, int count) {
+std::vector<ScheduledDraw> Game1Draws(std::time_t visibleUpTo, uint64_t seed, int count, const DrawBias& bias) {
     const int64_t newest = FloorDiv(static_cast<int64_t>(visibleUpTo), kGame1IntervalSeconds);
     std::vector<ScheduledDraw> draws;
     draws.reserve(static_cast<size_t>(count));
@@ -91,7 +91,7 @@ std::vector<ScheduledDraw> Game1Draws(std::time_t visibleUpTo, uint64_t seed, in
         const std::tm tm = LocalTime(static_cast<std::time_t>(d.period * kGame1IntervalSeconds));
         d.date = DateText(DayNumber(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday));
         d.time = ClockText(tm.tm_hour, tm.tm_min, tm.tm_sec);
-        draws.push_back(WithDigits(std::move(d), seed, 1));
+        draws.push_back(WithDigits(std::move(d), seed, 1, bias));
     }
     return draws;
 }
@@ -106,12 +106,12 @@ void DrawDigits(uint64_t seed, int game, int64_t period, int& a, int& b, int& c)
 }
 
 std::vector<ScheduledDraw> PublishedDraws(int game, std::chrono::system_clock::time_point now, uint64_t seed,
-                                          int count) {
+                                          int count, const DrawBias& bias) {
     if (count <= 0) return {};
     const std::time_t visibleUpTo =
         std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(now)) - kPublishDelaySeconds;
-    if (game == 0) return Game0Draws(visibleUpTo, seed, count);
-    if (game == 1) return Game1Draws(visibleUpTo, seed, count);
+    if (game == 0) return Game0Draws(visibleUpTo, seed, count, bias);
+    if (game == 1) return Game1Draws(visibleUpTo, seed, count, bias);
     return {};
 }
 
@@ -125,9 +125,10 @@ std::string FeedLine(int game, const ScheduledDraw& d) {
            "\r\n";
 }
 
-std::string FeedBody(int game, std::chrono::system_clock::time_point now, uint64_t seed, int count) {
+std::string FeedBody(int game, std::chrono::system_clock::time_point now, uint64_t seed, int count,
+                     const DrawBias& bias) {
     std::string body;
-    for (const ScheduledDraw& d : PublishedDraws(game, now, seed, count)) body += FeedLine(game, d);
+    for (const ScheduledDraw& d : PublishedDraws(game, now, seed, count, bias)) body += FeedLine(game, d);
     return body;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "service/draw_bias.hpp"
+
 namespace qivra {
 
 // A draw is published this long after its scheduled time, as a real service's would be.
@@ -34,15 +36,16 @@ struct ScheduledDraw {
 // publishes the same history.
 void DrawDigits(uint64_t seed, int game, int64_t period, int& a, int& b, int& c);
 
-// The newest `count` draws of a game already published at `now`, newest first.
-// An unknown game gives none.
+// The newest `count` draws of a game already published at `now`, newest first, with the bias's
+// digits (fair unless it names the game). An unknown game gives none.
 std::vector<ScheduledDraw> PublishedDraws(int game, std::chrono::system_clock::time_point now, uint64_t seed,
-                                          int count);
+                                          int count, const DrawBias& bias = {});
 
 // One feed line in the game's format, CR LF included.
 std::string FeedLine(int game, const ScheduledDraw& draw);
 
 // The feed body: every published draw's line, newest first.
-std::string FeedBody(int game, std::chrono::system_clock::time_point now, uint64_t seed, int count);
+std::string FeedBody(int game, std::chrono::system_clock::time_point now, uint64_t seed, int count,
+                     const DrawBias& bias = {});
 
 }  // namespace qivra

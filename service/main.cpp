@@ -25,12 +25,24 @@ int main(int argc, char** argv) {
     spec.options = {
         {"port", 0, "N", "port to listen on (default " + std::to_string(QIVRA_SERVICE_PORT) + ", 0 = any free port)"},
         {"bind", 0, "ADDR", "address to listen on (default 127.0.0.1)"},
+        {"bias", 0, "GAME:P[:FROM]",
+         "draw game GAME (0 or 1) unfairly: sums of FROM (default 14) and more with probability P, e.g. 0:0.6 "
+         "(default off: every game draws fairly)"},
     };
     const qivra::CommandLine line = qivra::ParseCommandLine(spec, argc, argv, std::cout, std::cerr);
     if (line.exitStatus) return *line.exitStatus;
 
     int port = QIVRA_SERVICE_PORT;
     const std::string bind = line.Value("bind").value_or("127.0.0.1");
+    qivra::DrawBias bias;
+    if (const auto value = line.Value("bias")) {
+        const auto parsed = qivra::ParseDrawBias(*value);
+        if (!parsed) {
+            std::cerr << "qivra28-service: not a bias (GAME:P[:FROM]): " << *value << "\n";
+            return 2;
+        }
+        bias = *parsed;
+    }
     if (const auto value = line.Value("port")) {
         if (!qivra::IsIntegerText(*value) || qivra::Trim(*value).size() > 5 || qivra::IntegerValue(*value) < 0 ||
             qivra::IntegerValue(*value) > 65535) {
@@ -50,6 +62,7 @@ int main(int argc, char** argv) {
 
     static std::mutex outputMutex;
     qivra::ResultsService::Options options;
+    options.bias = bias;
     options.requestLog = [](const std::string& line) {
         std::lock_guard<std::mutex> lock(outputMutex);
         std::cout << line << std::endl;
@@ -62,6 +75,7 @@ int main(int argc, char** argv) {
     {
         std::lock_guard<std::mutex> lock(outputMutex);
         std::cout << service.ConfigUrl() << std::endl;
+        if (bias.Active()) std::cout << "biased draws: " << qivra::DrawBiasText(bias) << std::endl;
     }
 
     int signal = 0;

@@ -204,7 +204,7 @@ std::string ResultsService::ConfigText() const { return ConfigTextFor(Snapshot()
 
 std::string ResultsService::FeedText(int game) const {
     const State s = Snapshot();
-    return FeedBody(game, s.clock(), s.options.seed, s.options.feedLines);
+    return FeedBody(game, s.clock(), s.options.seed, s.options.feedLines, s.options.bias);
 }
 
 bool ResultsService::Pause(std::chrono::milliseconds total) const {
@@ -258,7 +258,7 @@ void ResultsService::Serve(const httplib::Request& req, httplib::Response& res, 
         body = std::move(*gbk);
         type = kConfigType;
     } else if (endpoint == 0 || endpoint == 1) {
-        body = FeedBody(endpoint, state.clock(), state.options.seed, state.options.feedLines);
+        body = FeedBody(endpoint, state.clock(), state.options.seed, state.options.feedLines, state.options.bias);
     } else {
         body = kDownloadPage;
         type = "text/html; charset=utf-8";

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "core/version.hpp"
+#include "service/draw_bias.hpp"
 #include "service/fault_plan.hpp"
 
 namespace httplib {
@@ -38,6 +39,7 @@ public:
     struct Options {
         uint64_t seed = 28028;  // digits are a hash of (seed, game, period)
         int feedLines = 130;
+        DrawBias bias;  // off: every game draws fairly
         std::string publishedVersion{kProgramVersion};
         std::string notice = "欢迎使用Qivra28，本机开奖服务已启动";
         std::string updateNotes = "1.4.0 更新内容：\r\n1. 新增加拿大夜场28\r\n2. 倒计时更准确\r\n3. 自定义算法支持随机搜索";
