@@ -102,6 +102,12 @@ bool IsDamageCode(int rc) {
     return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_FORMAT;
 }
 
+// The start of the check's report (which can list a hundred damaged cells), on one line.
+std::string Brief(std::string_view report) {
+    std::string line = ReplaceAll(Trim(report.substr(0, 200)), "\n", "; ");
+    return report.size() > 200 ? line + " …" : line;
+}
+
 // Whether the tables of a sound database are this program's: "" when they are (or the file is
 // empty), otherwise what is wrong.
 std::string SchemaProblem(sqlite3* db) {
@@ -142,7 +148,7 @@ FileCheck CheckFile(const fs::path& path, bool full) {
         rc = check.ok() ? check.Step() : sqlite3_errcode(db);
         if (rc == SQLITE_ROW) {
             const std::string first = check.Text(0);
-            if (first != "ok") result.damage = "数据库检查未通过：" + first;
+            if (first != "ok") result.damage = "数据库检查未通过：" + Brief(first);
         } else if (IsDamageCode(rc)) {
             result.damage = sqlite3_errmsg(db);
         } else {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/text.hpp"
+#include "service/history_csv.hpp"
 #include "service/results_service.hpp"
 
 #ifndef QIVRA_SERVICE_PORT
@@ -22,7 +23,8 @@ namespace {
 void Usage(std::ostream& out) {
     out << "usage: qivra28-service [--port N] [--bind ADDR]\n"
            "  --port N     port to listen on (default " << QIVRA_SERVICE_PORT << ", 0 = any free port)\n"
-           "  --bind ADDR  address to listen on (default 127.0.0.1)\n";
+           "  --bind ADDR  address to listen on (default 127.0.0.1)\n"
+           "  --history-csv GAME DAYS FILE  write DAYS days of the game's history as CSV and exit\n";
 }
 
 }  // namespace
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
             Usage(std::cout);
             return 0;
         }
+        if (arg == "--history-csv" && i + 3 < argc)
+            return qivra::WriteHistoryCsvCommand(argv[i + 1], argv[i + 2], argv[i + 3],
+                                                 qivra::ResultsService::Options{}.seed, std::cerr);
         if ((arg == "--port" || arg == "--bind") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--bind") {
