@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "core/classify.hpp"
 #include "core/text.hpp"
 #include "plans/hit_stats.hpp"
-#include "plans/plan_view.hpp"
 
 namespace qivra {
 namespace {
@@ -70,18 +70,37 @@ BacktestDraws::BacktestDraws(const std::vector<ArchivedDraw>& rows, size_t first
     newestFirst.reserve(rows.size());
     periods_.reserve(rows.size());
     consecutive_.reserve(rows.size());
-    odd_.reserve(rows.size());
+    odd_.assign(rows.size(), 0);
     for (size_t j = 0; j < rows.size(); ++j) {
         const ArchivedDraw& d = rows[j];
         periods_.push_back(d.period);
         const bool follows = j > 0 && rows[j - 1].period + 1 == d.period;
         consecutive_.push_back(follows ? static_cast<uint8_t>(std::min(consecutive_[j - 1] + 1, kBacktestLookback)) : 0);
     }
+    // A record as DrawRecord::Make builds it, its content text made once per set of digits.
+    std::array<std::string, 1000> contents;
     for (size_t j = rows.size(); j-- > 0;) {
         const ArchivedDraw& d = rows[j];
-        newestFirst.push_back(DrawRecord::Make(std::to_string(d.period), d.drawnAt, d.digit1, d.digit2, d.digit3));
+        const bool digitsOk = d.digit1 >= 0 && d.digit1 <= 9 && d.digit2 >= 0 && d.digit2 <= 9 && d.digit3 >= 0 &&
+                              d.digit3 <= 9;
+        DrawRecord record;
+        record.period = std::to_string(d.period);
+        // The time of day, as a feed gives it: the history is what a view would have been shown.
+        record.time = std::string_view(d.drawnAt).substr(std::min<size_t>(11, d.drawnAt.size()));
+        record.digit1 = d.digit1;
+        record.digit2 = d.digit2;
+        record.digit3 = d.digit3;
+        record.sum = d.sum();
+        if (digitsOk) {
+            std::string& content = contents[static_cast<size_t>(d.digit1 * 100 + d.digit2 * 10 + d.digit3)];
+            if (content.empty()) content = FormatDrawContent(d.digit1, d.digit2, d.digit3, nullptr, false);
+            record.content = content;
+        } else {
+            record.content = FormatDrawContent(d.digit1, d.digit2, d.digit3, nullptr, false);
+        }
+        odd_[j] = IntegerValue(record.period) % 2 != 0 ? 1 : 0;
+        newestFirst.push_back(std::move(record));
     }
-    for (const ArchivedDraw& d : rows) odd_.push_back(IntegerValue(std::to_string(d.period)) % 2 != 0 ? 1 : 0);
     history_ = DrawHistory(std::move(newestFirst));
 }
 
@@ -125,92 +144,106 @@ std::optional<PlanForecast> BacktestForecast(const BacktestDraws& draws, const B
     return DeriveForecast(result.predictedSums[r], subject.kind, base.period);
 }
 
+namespace {
+
+// One subject's walk through the range.
+struct SubjectWalk {
+    const PlanDefinition* plan = nullptr;
+    const FormulaSet* formulas = nullptr;
+    const VerdictTable* table = nullptr;
+    int need = 0;
+    BacktestResult result;
+    // Runs of the judged periods; a skipped period ends both.
+    int64_t hitRun = 0;
+    int64_t missRun = 0;
+
+    void Skip(bool early) {
+        ++(early ? result.skippedStart : result.skippedGap);
+        hitRun = missRun = 0;
+    }
+    void Judge(size_t r, int32_t sum, uint8_t hit) {
+        result.predictedSums[r] = static_cast<uint8_t>(sum);
+        result.hitFlags[r] = hit;
+        // Without branches: a hit is a coin toss the processor cannot predict.
+        result.hits += hit;
+        hitRun = (hitRun + 1) * hit;
+        missRun = (missRun + 1) * (1 - hit);
+        result.longestHitRun = std::max(result.longestHitRun, hitRun);
+        result.longestMissRun = std::max(result.longestMissRun, missRun);
+        ++result.judged;
+    }
+    BacktestResult Finish() {
+        result.misses = result.judged - result.hits;
+        result.accuracy =
+            result.judged > 0 ? static_cast<double>(result.hits) / static_cast<double>(result.judged) : 0;
+        auto clamp = [](int64_t v) { return static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX)); };
+        // The record the views keep (HitWalk's): runs ending at the newest judged period.
+        result.stats = MakeHitStats(clamp(result.judged), clamp(result.misses), clamp(hitRun), clamp(missRun));
+        return std::move(result);
+    }
+};
+
+}  // namespace
+
 BacktestRun RunBacktest(const BacktestDraws& draws, const std::vector<BacktestSubject>& subjects,
                         const BacktestControl& control) {
     BacktestRun run;
     const size_t n = draws.size();
-    const int64_t total = static_cast<int64_t>(n) * static_cast<int64_t>(subjects.size());
-    const int64_t reportEvery = std::max<int64_t>(total / 200, static_cast<int64_t>(kChunk));
-    int64_t done = 0;
-    int64_t lastReport = 0;
-    std::array<std::optional<VerdictTable>, 9> tables;
+    const int64_t perPeriod = static_cast<int64_t>(subjects.size());
+    const int64_t total = static_cast<int64_t>(n) * perPeriod;
     const DrawHistory& history = draws.history();
 
-    run.results.reserve(subjects.size());
-    for (const BacktestSubject& subject : subjects) {
+    std::array<std::optional<VerdictTable>, 9> tables;
+    std::vector<SubjectWalk> walks(subjects.size());
+    for (size_t s = 0; s < subjects.size(); ++s) {
+        const BacktestSubject& subject = subjects[s];
         std::optional<VerdictTable>& table = tables[static_cast<size_t>(subject.kind)];
         if (!table) table.emplace(subject.kind);
-        const int need = subject.DrawsRead();
-        BacktestResult result;
-        result.predictedSums.assign(n, kNotJudged);
-        result.hitFlags.assign(n, 0);
-        HitWalk walk;
-        int64_t hitRun = 0;
-        int64_t missRun = 0;
-        int64_t walked = 0;
+        SubjectWalk& w = walks[s];
+        w.plan = std::get_if<PlanDefinition>(&subject.rule);
+        w.formulas = std::get_if<FormulaSet>(&subject.rule);
+        w.table = &*table;
+        w.need = subject.DrawsRead();
+        w.result.predictedSums.assign(n, kNotJudged);
+        w.result.hitFlags.assign(n, 0);
+    }
 
-        auto judge = [&](auto&& sumAt) {
-            for (size_t start = 0; start < n; start += kChunk) {
-                if (control.cancel && control.cancel->load(std::memory_order_relaxed)) return false;
-                const size_t end = std::min(n, start + kChunk);
-                for (size_t r = start; r < end; ++r) {
-                    if (draws.ConsecutiveBefore(r) < need) {
-                        const bool early = draws.Period(r) - need < draws.archiveFirstPeriod();
-                        ++(early ? result.skippedStart : result.skippedGap);
-                        hitRun = missRun = 0;
-                        walk = HitWalk();
-                        walked = 0;
-                        continue;
-                    }
-                    const int k = draws.HistoryIndex(r);
-                    const std::optional<int32_t> sum = sumAt(k + 1);
-                    const DrawRecord& drawn = history.at(k);
-                    const uint8_t hit = table->Hit(*sum, draws.BaseOdd(r), drawn.sum, draws.DrawnOdd(r));
-                    result.predictedSums[r] = static_cast<uint8_t>(*sum);
-                    result.hitFlags[r] = hit;
-                    walk.Add(hit != 0);
-                    ++walked;
-                    if (hit) {
-                        ++result.hits;
-                        ++hitRun;
-                        missRun = 0;
-                        result.longestHitRun = std::max(result.longestHitRun, hitRun);
-                    } else {
-                        ++result.misses;
-                        ++missRun;
-                        hitRun = 0;
-                        result.longestMissRun = std::max(result.longestMissRun, missRun);
-                    }
-                }
-                done += static_cast<int64_t>(end - start);
-                if (control.progress && (done - lastReport >= reportEvery || done == total)) {
-                    lastReport = done;
-                    control.progress(done, total);
-                }
-            }
-            return true;
-        };
-        bool finished;
-        if (const auto* plan = std::get_if<PlanDefinition>(&subject.rule)) {
-            finished = judge([&](int i) { return PlanSumAt(history, *plan, i); });
-        } else {
-            const FormulaSet& formulas = std::get<FormulaSet>(subject.rule);
-            finished = judge([&](int i) { return CustomSumAt(history, formulas, i); });
-        }
-        if (!finished) {
-            run.results.clear();
+    // Period by period: the positions of a base draw are read once for every subject, then
+    // each subject's own function (PlanValue, PredictedSum) runs on them as the views run it.
+    const size_t chunk = std::max<size_t>(1, kChunk / std::max<size_t>(subjects.size(), 1));
+    const int64_t reportEvery = std::max<int64_t>(total / 200, 1);
+    int64_t lastReport = 0;
+    FormulaPositions positions{};
+    for (size_t start = 0; start < n; start += chunk) {
+        if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
             run.cancelled = true;
             return run;
         }
-        result.judged = result.hits + result.misses;
-        result.accuracy = result.judged > 0 ? static_cast<double>(result.hits) / static_cast<double>(result.judged) : 0;
-        // The views' record, for the judged periods; runs restart after a skipped period.
-        const HitStats tail = walk.Result(static_cast<int32_t>(std::min<int64_t>(walked, INT32_MAX)));
-        result.stats = MakeHitStats(static_cast<int32_t>(std::min<int64_t>(result.judged, INT32_MAX)),
-                                    static_cast<int32_t>(std::min<int64_t>(result.misses, INT32_MAX)), tail.hitRun,
-                                    tail.missRun);
-        run.results.push_back(std::move(result));
+        const size_t end = std::min(n, start + chunk);
+        for (size_t r = start; r < end; ++r) {
+            const int before = draws.ConsecutiveBefore(r);
+            const int k = draws.HistoryIndex(r);
+            if (before >= 4) LoadFormulaPositions(history, k + 1, before >= kFormulaDraws ? kFormulaDraws : 4, positions);
+            const int32_t drawnSum = history.at(k).sum;
+            const int baseOdd = before > 0 ? draws.BaseOdd(r) : 0;
+            const int drawnOdd = draws.DrawnOdd(r);
+            for (SubjectWalk& w : walks) {
+                if (before < w.need) {
+                    w.Skip(draws.Period(r) - w.need < draws.archiveFirstPeriod());
+                    continue;
+                }
+                const int32_t sum = w.plan ? PlanValue(*w.plan, positions) : PredictedSum(*w.formulas, positions);
+                w.Judge(r, sum, w.table->Hit(sum, baseOdd, drawnSum, drawnOdd));
+            }
+        }
+        const int64_t done = static_cast<int64_t>(end) * perPeriod;
+        if (control.progress && (done - lastReport >= reportEvery || end == n)) {
+            lastReport = done;
+            control.progress(done, total);
+        }
     }
+    run.results.reserve(walks.size());
+    for (SubjectWalk& w : walks) run.results.push_back(w.Finish());
     return run;
 }
 

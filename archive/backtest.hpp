@@ -1,7 +1,8 @@
 #pragma once
 // Backtests: a plan's or a stored algorithm's forecast for every archived period of a range,
-// made from the draws before it exactly as the plan and custom views make it (PlanSumAt,
-// CustomSumAt, DeriveForecast, IsHit), and judged against what was drawn.
+// made from the draws before it exactly as the plan and custom views make it — the same
+// functions (LoadFormulaPositions, PlanValue or PredictedSum, DeriveForecast, IsHit) — and
+// judged against what was drawn.
 
 #include <array>
 #include <atomic>

@@ -39,18 +39,12 @@ std::vector<PlanForecast> CustomForecasts(const DrawHistory& history, const Form
                                           PredictionKind kind, int h) {
     std::vector<PlanForecast> out;
     if (history.size() < kMinimumCustomHistory || h < 0) return out;
+    FormulaPositions positions{};
     for (int i = 1; i <= h + 1; ++i) {
-        const std::optional<int32_t> sum = CustomSumAt(history, formulas, i);
-        if (!sum) break;
-        out.push_back(DeriveForecast(*sum, kind, history.at(i).period));
+        if (!LoadFormulaPositions(history, i, kFormulaDraws, positions)) break;
+        out.push_back(DeriveForecast(PredictedSum(formulas, positions), kind, history.at(i).period));
     }
     return out;
-}
-
-std::optional<int32_t> CustomSumAt(const DrawHistory& history, const FormulaSet& formulas, int i) {
-    FormulaPositions positions{};
-    if (!LoadFormulaPositions(history, i, kFormulaDraws, positions)) return std::nullopt;
-    return PredictedSum(formulas, positions);
 }
 
 void WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,

@@ -23,10 +23,6 @@ inline constexpr int kFormulaDraws = 6;
 // The three digits of one base draw, added: 0..27.
 int32_t PredictedSum(const FormulaSet& formulas, const FormulaPositions& positions);
 
-// The sum an algorithm predicts from base draw i (its draws i..i+5): the one computation behind
-// every custom forecast, the page's and the backtests'. nullopt when a draw is missing.
-std::optional<int32_t> CustomSumAt(const DrawHistory& history, const FormulaSet& formulas, int i);
-
 // Element 0 is the forecast made from base draw 1 (the coming period), element k the forecast
 // for drawn period k. Base draws 1..h+1, stopping at the first one that lacks its six draws.
 // Fewer than 10 draws give no forecasts.

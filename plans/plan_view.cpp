@@ -15,15 +15,12 @@ std::vector<PlanForecast> PlanForecasts(const DrawHistory& history, const PlanDe
     const int64_t last = std::min<int64_t>(int64_t{n} + 1, history.size() - 3);
     if (last < 1) return forecasts;
     forecasts.reserve(static_cast<size_t>(last));
-    for (int i = 1; i <= last; ++i)
-        forecasts.push_back(DeriveForecast(*PlanSumAt(history, plan, i), kind, history.at(i).period));
-    return forecasts;
-}
-
-std::optional<int32_t> PlanSumAt(const DrawHistory& history, const PlanDefinition& plan, int i) {
     FormulaPositions positions{};
-    if (!LoadFormulaPositions(history, i, 4, positions)) return std::nullopt;
-    return PlanValue(plan, positions);
+    for (int i = 1; i <= last; ++i) {
+        LoadFormulaPositions(history, i, 4, positions);
+        forecasts.push_back(DeriveForecast(PlanValue(plan, positions), kind, history.at(i).period));
+    }
+    return forecasts;
 }
 
 std::string FirstCharacters(std::string_view text, int count) {

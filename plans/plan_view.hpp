@@ -3,8 +3,6 @@
 // coming period and the drawn periods, written into a plan grid and judged.
 
 #include <array>
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,10 +14,6 @@ namespace qivra {
 
 // Below this many draws the plan views, statistics and marking compute nothing.
 inline constexpr int kMinimumPlanHistory = 10;
-
-// The sum a plan predicts from base draw i (PlanValue over draws i..i+3): the one computation
-// behind every plan forecast, the views' and the backtests'. nullopt when a draw is missing.
-std::optional<int32_t> PlanSumAt(const DrawHistory& history, const PlanDefinition& plan, int i);
 
 // Element 0 is the forecast for the coming period, element k for drawn period k. Forecast i
 // (1-based) is made from draws i..i+3, for i = 1..n+1 while those draws exist, so a short

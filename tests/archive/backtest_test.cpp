@@ -150,7 +150,9 @@ TEST(Backtest, SkipsAndCountsPeriodsWhoseDrawsCrossAGap) {
     const std::vector<ArchivedDraw> sinceGap(rows.begin() + 149, rows.begin() + 149 + 7);  // 152..158
     const DrawHistory h = HistoryOf(sinceGap);
     const auto& formulas = std::get<FormulaSet>(subjects[1].rule);
-    EXPECT_EQ(run.results[1].predictedSums[after], *CustomSumAt(h, formulas, 2));
+    FormulaPositions positions{};
+    ASSERT_TRUE(LoadFormulaPositions(h, 2, kFormulaDraws, positions));
+    EXPECT_EQ(run.results[1].predictedSums[after], PredictedSum(formulas, positions));
 
     // A range between two date-times reads the draws before it for its first forecasts.
     const BacktestDraws between =
