@@ -116,7 +116,7 @@ std::string SchemaProblem(sqlite3* db) {
     const int64_t version = SingleInt(db, "PRAGMA user_version");
     if (tables == 0 && application == 0 && version == 0) return {};
     if (application != kApplicationId) return "不是本程序的开奖存档";
-    if (version != kSchemaVersion) return "存档版本 " + std::to_string(version) + " 不可识别";
+    if (version != kSchemaVersion) return "存档版本 " + std::to_string(version) + " 不可识别";  // see CheckFile
     for (const TableShape& table : kTables) {
         Statement s(db, (std::string("PRAGMA table_info(") + table.name + ")").c_str());
         std::vector<std::string> columns;
@@ -155,7 +155,14 @@ FileCheck CheckFile(const fs::path& path, bool full) {
             result.error = sqlite3_errmsg(db);
         }
     }
-    if (result.damage.empty() && result.error.empty()) result.damage = SchemaProblem(db);
+    if (result.damage.empty() && result.error.empty()) {
+        // A later version's archive is sound, only not ours to read: leave it where it is.
+        const int64_t version = SingleInt(db, "PRAGMA user_version");
+        if (SingleInt(db, "PRAGMA application_id") == kApplicationId && version > kSchemaVersion)
+            result.error = "存档由更新版本的程序写入（版本 " + std::to_string(version) + "）";
+        else
+            result.damage = SchemaProblem(db);
+    }
     Close(db);
     return result;
 }

@@ -105,6 +105,8 @@ struct ArchivedConflict {
     ArchivedDraw seen;
 };
 
+// One connection: use an archive object from one thread at a time. A worker (a backtest)
+// opens its own on the same path; WAL lets it read while the program merges.
 class DrawArchive {
 public:
     using Clock = std::function<std::chrono::system_clock::time_point()>;
@@ -117,7 +119,9 @@ public:
     // Opens (or creates) the archive, checking an existing file first. A file that fails the
     // check — not a database, damaged pages, not this program's tables — is renamed with its
     // -wal and -shm to "<name>.damaged-YYYYMMDD-HHMMSS" (the clock's local time; "-2", "-3"…
-    // when that name is taken) and a new archive starts. Nothing is deleted or overwritten.
+    // when that name is taken) and a new archive starts. Nothing is deleted or overwritten. A
+    // file that cannot be read, or that a later version of the program wrote, fails the open
+    // and stays as it is.
     static Opening Open(const std::filesystem::path& path = DefaultArchivePath(), Clock clock = {});
 
     ~DrawArchive();

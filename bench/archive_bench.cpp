@@ -169,6 +169,14 @@ void BM_MergeFeed(benchmark::State& state) {
     }
 }
 
+// Opening the archive with its check, as the program does at start.
+void BM_OpenWithCheck(benchmark::State& state) {
+    for (auto _ : state) {
+        DrawArchive::Opening o = DrawArchive::Open(g->archive->path());
+        if (o.report.outcome != ArchiveOpenReport::Outcome::Opened) state.SkipWithError("the archive did not open");
+    }
+}
+
 int64_t StatusKiB(const char* field) {
     std::ifstream in("/proc/self/status");
     std::string line;
@@ -205,6 +213,7 @@ int main(int argc, char** argv) {
         ViewPathPerPeriod<false>(s, kLeastPathPeriods);
     })->Unit(benchmark::kMillisecond)->MinTime(2);
     benchmark::RegisterBenchmark("MergeFeed_110_into_100k", BM_MergeFeed)->Unit(benchmark::kMicrosecond)->Iterations(400);
+    benchmark::RegisterBenchmark("OpenWithCheck_100k", BM_OpenWithCheck)->Unit(benchmark::kMillisecond);
     const auto results = RunBenchmarks(argc, argv);
 
     const double backtest = Figure(results, "Backtest_100k_72plans_10algorithms", "seconds");
@@ -235,6 +244,8 @@ int main(int argc, char** argv) {
              Times(leastRatio), "report", true);
     PrintRow("merging a 110-line feed (one new period) into an archive of 100,000 periods, WAL, one transaction",
              Duration(merge), "—", "—", "< 5 ms", merge < 5e-3);
+    PrintRow("opening an archive of 100,000 periods with its check (quick_check and tables)",
+             Duration(Figure(results, "OpenWithCheck_100k", "seconds")), "—", "—", "report", true);
     char memory[128];
     std::snprintf(memory, sizeof memory, "%.1f MiB above idle (idle %.1f MiB, peak %.1f MiB)",
                   static_cast<double>(peakKiB - idleKiB) / 1024, static_cast<double>(idleKiB) / 1024,

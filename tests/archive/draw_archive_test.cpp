@@ -266,6 +266,20 @@ TEST(DrawArchive, DamagedFilesAreMovedAsideAndANewArchiveStarts) {
     }
 }
 
+TEST(DrawArchive, ALaterVersionsArchiveIsLeftAlone) {
+    TempFolder dir;
+    const fs::path path = dir / "archive.sqlite";
+    OpenArchive(path).reset();
+    std::string bytes = FileBytes(path);
+    bytes[63] = 2;  // user_version
+    WriteBytes(path, bytes);
+    DrawArchive::Opening o = DrawArchive::Open(path);
+    EXPECT_FALSE(o.archive);
+    EXPECT_EQ(o.report.outcome, ArchiveOpenReport::Outcome::Failed);
+    EXPECT_FALSE(o.report.Message().empty());
+    EXPECT_EQ(FileBytes(path), bytes);
+}
+
 TEST(DateTime, NormalizesWhatSpreadsheetsWrite) {
     EXPECT_EQ(NormalizeDateTime("2026-12-11 10:15:00"), "2026-12-11 10:15:00");
     EXPECT_EQ(NormalizeDateTime("2026/1/5 9:05"), "2026-01-05 09:05:00");
