@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "archive_fixture.hpp"
 #include "core/text.hpp"
@@ -84,6 +85,18 @@ TEST(ArchiveCsv, ReadsGbkSpreadsheetsAndTheServiceHistory) {
     EXPECT_EQ(imported.merge.inserted, HistoryDrawCount(1, 2));
     EXPECT_EQ(archive->Summary(1).missing, 0);
     EXPECT_EQ(HistoryDrawCount(0, 3), 540);
+
+    // qivra28-service --history-csv GAME DAYS FILE
+    std::ostringstream err;
+    const fs::path written = dir / "game0.csv";
+    ASSERT_EQ(WriteHistoryCsvCommand("0", "1", written.string(), 28028, err), 0) << err.str();
+    const CsvParseResult game0 = ParseArchiveCsv(FileBytes(written));
+    ASSERT_TRUE(game0.ok()) << game0.Message();
+    EXPECT_EQ(game0.rows.size(), 180u);
+    EXPECT_EQ(game0.rows.back().period - game0.rows.front().period, 179);
+    for (const char* days : {"0", "x", "-1"}) EXPECT_EQ(WriteHistoryCsvCommand("0", days, written.string(), 1, err), 2);
+    EXPECT_EQ(WriteHistoryCsvCommand("2", "1", written.string(), 1, err), 2);
+    EXPECT_EQ(WriteHistoryCsvCommand("1", "1", (dir / "missing" / "x.csv").string(), 1, err), 1);
 }
 
 TEST(ArchiveCsv, ABadRowRefusesTheWholeFile) {
