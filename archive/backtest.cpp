@@ -10,7 +10,6 @@ namespace qivra {
 namespace {
 
 constexpr int kSums = 28;
-constexpr size_t kChunk = 4096;
 
 // Whether a forecast of predicted sum v is right for a drawn period: DeriveForecast and IsHit
 // evaluated once for every input they depend on — the sum, the drawn sum and the parity of the
@@ -208,32 +207,45 @@ BacktestRun RunBacktest(const BacktestDraws& draws, const std::vector<BacktestSu
         w.result.hitFlags.assign(n, 0);
     }
 
-    // Period by period: the positions of a base draw are read once for every subject, then
-    // each subject's own function (PlanValue, PredictedSum) runs on them as the views run it.
-    const size_t chunk = std::max<size_t>(1, kChunk / std::max<size_t>(subjects.size(), 1));
+    // A block of periods at a time: the positions of each base draw are read once for every
+    // subject, then each subject's own function (PlanValue, PredictedSum) runs down the block
+    // as the views run it on one base draw.
+    struct Period {
+        FormulaPositions positions{};
+        int before = 0;
+        int32_t drawnSum = 0;
+        int baseOdd = 0;
+        int drawnOdd = 0;
+    };
+    constexpr size_t kBlock = 256;
+    std::vector<Period> block(kBlock);
     const int64_t reportEvery = std::max<int64_t>(total / 200, 1);
     int64_t lastReport = 0;
-    FormulaPositions positions{};
-    for (size_t start = 0; start < n; start += chunk) {
+    for (size_t start = 0; start < n; start += kBlock) {
         if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
             run.cancelled = true;
             return run;
         }
-        const size_t end = std::min(n, start + chunk);
+        const size_t end = std::min(n, start + kBlock);
         for (size_t r = start; r < end; ++r) {
-            const int before = draws.ConsecutiveBefore(r);
+            Period& p = block[r - start];
+            p.before = draws.ConsecutiveBefore(r);
             const int k = draws.HistoryIndex(r);
-            if (before >= 4) LoadFormulaPositions(history, k + 1, before >= kFormulaDraws ? kFormulaDraws : 4, positions);
-            const int32_t drawnSum = history.at(k).sum;
-            const int baseOdd = before > 0 ? draws.BaseOdd(r) : 0;
-            const int drawnOdd = draws.DrawnOdd(r);
-            for (SubjectWalk& w : walks) {
-                if (before < w.need) {
+            if (p.before >= 4)
+                LoadFormulaPositions(history, k + 1, p.before >= kFormulaDraws ? kFormulaDraws : 4, p.positions);
+            p.drawnSum = history.at(k).sum;
+            p.baseOdd = p.before > 0 ? draws.BaseOdd(r) : 0;
+            p.drawnOdd = draws.DrawnOdd(r);
+        }
+        for (SubjectWalk& w : walks) {
+            for (size_t r = start; r < end; ++r) {
+                const Period& p = block[r - start];
+                if (p.before < w.need) {
                     w.Skip(draws.Period(r) - w.need < draws.archiveFirstPeriod());
                     continue;
                 }
-                const int32_t sum = w.plan ? PlanValue(*w.plan, positions) : PredictedSum(*w.formulas, positions);
-                w.Judge(r, sum, w.table->Hit(sum, baseOdd, drawnSum, drawnOdd));
+                const int32_t sum = w.plan ? PlanValue(*w.plan, p.positions) : PredictedSum(*w.formulas, p.positions);
+                w.Judge(r, sum, w.table->Hit(sum, p.baseOdd, p.drawnSum, p.drawnOdd));
             }
         }
         const int64_t done = static_cast<int64_t>(end) * perPeriod;

@@ -479,8 +479,11 @@ std::optional<ArchivedDraw> DrawArchive::Find(int game, int64_t period) const {
     return rows.front();
 }
 
-std::vector<ArchivedDraw> DrawArchive::Read(const char* sql, const std::function<void(sqlite3_stmt*)>& bind) const {
+std::vector<ArchivedDraw> DrawArchive::Read(const char* sql, const std::function<void(sqlite3_stmt*)>& bind,
+                                            int64_t expected) const {
     std::vector<ArchivedDraw> out;
+    // Long reads (a backtest's) would otherwise copy their rows again at every growth.
+    out.reserve(static_cast<size_t>(std::clamp<int64_t>(expected, 0, 10'000'000)));
     Statement q(db_, sql);
     if (!q.ok()) return out;
     bind(q.get());
@@ -489,8 +492,11 @@ std::vector<ArchivedDraw> DrawArchive::Read(const char* sql, const std::function
 }
 
 std::vector<ArchivedDraw> DrawArchive::ReadAll(int game) const {
+    Statement count(db_, "SELECT count(*) FROM draws WHERE game = ?1");
+    count.Bind(1, game);
+    const int64_t expected = count.Step() == SQLITE_ROW ? count.Int(0) : 0;
     return Read("SELECT period, drawn_at, d1, d2, d3 FROM draws WHERE game = ?1 ORDER BY period",
-                [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, game); });
+                [&](sqlite3_stmt* s) { sqlite3_bind_int64(s, 1, game); }, expected);
 }
 
 std::vector<ArchivedDraw> DrawArchive::ReadLast(int game, int64_t count) const {
@@ -499,7 +505,8 @@ std::vector<ArchivedDraw> DrawArchive::ReadLast(int game, int64_t count) const {
              [&](sqlite3_stmt* s) {
                  sqlite3_bind_int64(s, 1, game);
                  sqlite3_bind_int64(s, 2, std::max<int64_t>(count, 0));
-             });
+             },
+             count);
     std::reverse(rows.begin(), rows.end());
     return rows;
 }
@@ -521,7 +528,8 @@ std::vector<ArchivedDraw> DrawArchive::ReadPeriods(int game, int64_t firstPeriod
             sqlite3_bind_int64(s, 1, game);
             sqlite3_bind_int64(s, 2, firstPeriod);
             sqlite3_bind_int64(s, 3, lastPeriod);
-        });
+        },
+        lastPeriod >= firstPeriod ? std::min<int64_t>(lastPeriod - firstPeriod + 1, 1'000'000) : 0);
 }
 
 }  // namespace qivra

@@ -152,7 +152,8 @@ public:
 
 private:
     DrawArchive(sqlite3* db, std::filesystem::path path);
-    std::vector<ArchivedDraw> Read(const char* sql, const std::function<void(sqlite3_stmt*)>& bind) const;
+    std::vector<ArchivedDraw> Read(const char* sql, const std::function<void(sqlite3_stmt*)>& bind,
+                                   int64_t expected = 0) const;
 
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
