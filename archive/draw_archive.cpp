@@ -24,14 +24,14 @@ constexpr int kApplicationId = 0x51323841;
 constexpr int kSchemaVersion = 1;
 
 constexpr const char* kSchema =
-    "CREATE TABLE draws("
+    "CREATE TABLE IF NOT EXISTS draws("
     " game INTEGER NOT NULL, period INTEGER NOT NULL, drawn_at TEXT NOT NULL,"
     " d1 INTEGER NOT NULL CHECK(d1 BETWEEN 0 AND 9), d2 INTEGER NOT NULL CHECK(d2 BETWEEN 0 AND 9),"
     " d3 INTEGER NOT NULL CHECK(d3 BETWEEN 0 AND 9), sum INTEGER NOT NULL CHECK(sum = d1 + d2 + d3),"
     " PRIMARY KEY(game, period)) WITHOUT ROWID;"
-    "CREATE INDEX draws_by_time ON draws(game, drawn_at);"
+    "CREATE INDEX IF NOT EXISTS draws_by_time ON draws(game, drawn_at);"
     // Other digits seen for an archived period, each set once; the archived row never changes.
-    "CREATE TABLE conflicts("
+    "CREATE TABLE IF NOT EXISTS conflicts("
     " game INTEGER NOT NULL, period INTEGER NOT NULL, drawn_at TEXT NOT NULL,"
     " d1 INTEGER NOT NULL, d2 INTEGER NOT NULL, d3 INTEGER NOT NULL, first_seen TEXT NOT NULL,"
     " PRIMARY KEY(game, period, d1, d2, d3)) WITHOUT ROWID;";
@@ -340,6 +340,7 @@ DrawArchive::Opening DrawArchive::Open(const fs::path& path, Clock clock) {
     // last commits but never damages the file.
     if (!Exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;", &error))
         return fail(error);
+    // IF NOT EXISTS: a second copy of the program may be creating the same new file.
     if (SingleInt(db, "SELECT count(*) FROM sqlite_schema") == 0) {
         const std::string create = std::string("BEGIN IMMEDIATE;") + kSchema + "PRAGMA application_id=" +
                                    std::to_string(kApplicationId) + "; PRAGMA user_version=" +
