@@ -11,7 +11,7 @@ mkdir -p "$build"
 echo "bench: building bench/ (Release) in $build"
 {
   cmake -S "$QIVRA_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQIVRA_BUILD_BENCH=ON -DQIVRA_BUILD_TESTS=OFF &&
-    cmake --build "$build" -j 2 --target bench_results_check bench_formulas bench_feed bench_window bench_plans bench_stats
+    cmake --build "$build" -j 2 --target bench_results_check bench_formulas bench_feed bench_window bench_plans bench_stats bench_archive
 } >"$build/build.log" 2>&1 || {
   tail -40 "$build/build.log" >&2
   echo "bench: the build failed (whole log in $build/build.log)" >&2
@@ -38,6 +38,7 @@ rows="$("$bin/bench_results_check" 2>>"$log")" || {
   "$bin/bench_feed" --benchmark_min_time=0.5 2>>"$log"
   "$bin/bench_window" 2>>"$log"
   "$bin/bench_stats" --benchmark_min_time=0.2 2>>"$log"
+  "$bin/bench_archive" 2>>"$log"
 } | tee -a "$log" | grep --line-buffered '^|' | tee "$table"
 # The plan marking and plan-view figures have no target of their own; they go to the log.
 "$bin/bench_plans" --benchmark_min_time=0.2 >>"$log" 2>&1

@@ -12,6 +12,7 @@
 
 #include "core/command_line.hpp"
 #include "core/text.hpp"
+#include "service/history_csv.hpp"
 #include "service/results_service.hpp"
 
 #ifndef QIVRA_SERVICE_PORT
@@ -28,9 +29,23 @@ int main(int argc, char** argv) {
         {"bias", 0, "GAME:P[:FROM]",
          "draw game GAME (0 or 1) unfairly: sums of FROM (default 14) and more with probability P, e.g. 0:0.6 "
          "(default off: every game draws fairly)"},
+        {"history-csv", 0, "GAME,DAYS,FILE", "write DAYS days of the game's history as an archive CSV to FILE and exit"},
     };
     const qivra::CommandLine line = qivra::ParseCommandLine(spec, argc, argv, std::cout, std::cerr);
     if (line.exitStatus) return *line.exitStatus;
+
+    if (const auto value = line.Value("history-csv")) {
+        // The file name may hold commas of its own: only the first two separate.
+        const size_t first = value->find(',');
+        const size_t second = first == std::string::npos ? first : value->find(',', first + 1);
+        if (second == std::string::npos) {
+            std::cerr << "qivra28-service: --history-csv wants GAME,DAYS,FILE: " << *value << "\n";
+            return 2;
+        }
+        return qivra::WriteHistoryCsvCommand(value->substr(0, first), value->substr(first + 1, second - first - 1),
+                                             value->substr(second + 1), qivra::ResultsService::Options{}.seed,
+                                             std::cerr);
+    }
 
     int port = QIVRA_SERVICE_PORT;
     const std::string bind = line.Value("bind").value_or("127.0.0.1");
