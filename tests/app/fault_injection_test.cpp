@@ -41,13 +41,6 @@ protected:
         http_->SetDefaultTimeout(fault.delaySeconds > 0 ? kShortTimeoutSeconds : kDefaultTimeoutSeconds);
     }
 
-    bool StartWith(ProgramServices s) {
-        program_ = std::make_unique<Program>(std::move(s));
-        program_->CreateMainWindow();
-        ConnectEventMap(*program_);
-        return program_->Start();
-    }
-
     std::shared_ptr<HttpSession> http_;
 };
 
