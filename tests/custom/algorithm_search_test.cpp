@@ -5,8 +5,10 @@
 #include <chrono>
 #include <future>
 #include <map>
+#include <mutex>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "custom/custom_forecast.hpp"
 
@@ -92,11 +94,29 @@ TEST(FormulaGenerator, DistributionsOfAGeneration) {
 struct SearchRun {
     std::promise<SearchOutcome> finished;
     std::atomic<int> progressReports{0};
+    std::mutex reportsMutex;
+    std::vector<SearchProgress> reports;
 
     bool Start(AlgorithmSearch& search, SearchSnapshot snapshot) {
         return search.Start(
-            std::move(snapshot), [this](const SearchProgress&) { ++progressReports; },
+            std::move(snapshot),
+            [this](const SearchProgress& p) {
+                ++progressReports;
+                std::lock_guard lock(reportsMutex);
+                reports.push_back(p);
+            },
             [this](const SearchOutcome& o) { finished.set_value(o); });
+    }
+    // The reports count up, and the last one is the search's final count and best value.
+    void ExpectReportsEndAt(const SearchOutcome& outcome, int bestAtLeast) {
+        std::lock_guard lock(reportsMutex);
+        ASSERT_FALSE(reports.empty());
+        for (size_t i = 1; i < reports.size(); ++i) {
+            EXPECT_GE(reports[i].candidates, reports[i - 1].candidates) << i;
+            EXPECT_GE(reports[i].bestValue, reports[i - 1].bestValue) << i;
+        }
+        EXPECT_EQ(reports.back().candidates, outcome.candidates);
+        EXPECT_GE(reports.back().bestValue, bestAtLeast);
     }
     SearchOutcome Await() {
         auto future = finished.get_future();
@@ -154,7 +174,7 @@ TEST(AlgorithmSearch, AFoundAlgorithmMeetsItsThreshold) {
         ASSERT_TRUE(stats);
         EXPECT_EQ(*stats, outcome.stats);
         EXPECT_GE(CriterionValue(*stats, c.criterion), c.threshold);
-        EXPECT_GE(run.progressReports.load(), 1);
+        run.ExpectReportsEndAt(outcome, CriterionValue(*stats, c.criterion));
         search.Wait();
         EXPECT_FALSE(search.Running());
     }
