@@ -31,7 +31,6 @@ class HttpSession;
 class MessageBoxes;
 class PlanViews;
 class SoundPlayer;
-struct MainWindowView;
 struct PlanGrids;
 
 // What the program is given by its creator: main passes the compiled-in settings and leaves the
@@ -116,7 +115,6 @@ private:
     void ConfigurationArrived(const std::string& body);
     void MainWindowCreated();
     void ShowHistoryRows();
-    void UpdateDrawPanel();
     std::string CurrentFeedUrl(int game) const;
 
     std::unique_ptr<CookieStore> cookies_;  // the user's, when the program made its own session
