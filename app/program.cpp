@@ -26,6 +26,7 @@
 #include "net/results_feed.hpp"
 #include "net/stored_text.hpp"
 #include "plans/plan_definition.hpp"
+#include "ui/connecting_window.hpp"
 #include "ui/controls.hpp"
 #include "ui/egrid.hpp"
 #include "ui/grid_layouts.hpp"
@@ -77,10 +78,14 @@ Program::Program(ProgramServices services, QObject* parent) : QObject(parent), s
     if (!services_.messages) services_.messages = std::make_shared<MessageBoxes>();
     if (!services_.sounds) services_.sounds = MakeSdlSoundPlayer();
     if (!services_.openUrl) services_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    fetcher_ = new AsyncFetcher(services_.http, this);
+    fetcher_ = std::make_unique<AsyncFetcher>(services_.http);
 }
 
 Program::~Program() {
+    // The worker may be inside a fetch that uses the session and the cookie store: cancelled
+    // and joined before anything else goes.
+    fetcher_.reset();
+    delete connecting_.data();
     // The views reach into the window; let them go first.
     alerts_.reset();
     custom_.reset();
@@ -106,12 +111,31 @@ const MainWindowView& Program::View() const { return window_->View(); }
 
 QWidget* Program::DialogParent() const { return window_.data(); }
 
-bool Program::Start() {
+void Program::Start() {
     CreateMainWindow();
-    if (!LoadRemoteConfig()) return false;
+    if (connecting_) return;
+    connecting_ = new ConnectingWindow();
+    connect(connecting_.data(), &ConnectingWindow::closedByUser, this, [this] {
+        // The configuration that may still arrive is for nobody.
+        connecting_->deleteLater();
+        connecting_ = nullptr;
+        Q_EMIT quitRequested();
+    });
+    connecting_->show();
+    const DeploymentSettings& s = services_.settings;
+    fetcher_->Fetch(DecodeStoredText(s.configUrlStored, s), [this](std::string body) { ConfigurationArrived(body); });
+}
+
+void Program::ConfigurationArrived(const std::string& body) {
+    if (!connecting_) return;  // closed while waiting
+    delete connecting_.data();
+    if (!LoadRemoteConfig(body)) {
+        Q_EMIT startFinished(false);
+        return;
+    }
     MainWindowCreated();
     window_->show();
-    return true;
+    Q_EMIT startFinished(true);
 }
 
 int Program::HistoryDepth() const { return IntegerValue(choices_.historyDepth); }
@@ -157,9 +181,8 @@ void Program::ChooseGame(int game) {
     Refresh();
 }
 
-bool Program::LoadRemoteConfig() {
+bool Program::LoadRemoteConfig(const std::string& body) {
     const DeploymentSettings& s = services_.settings;
-    const std::string body = services_.http->FetchText(DecodeStoredText(s.configUrlStored, s));
     if (body.empty()) {
         Messages().Show(nullptr, ToQString("Qivra提示："), ToQString("连接服务器失败，关闭杀毒后重试或者检查网络是否连接"),
                         MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok);

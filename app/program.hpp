@@ -16,6 +16,7 @@
 #include "app/user_choices.hpp"
 #include "core/clock.hpp"
 #include "net/deployment.hpp"
+#include "ui/connecting_window.hpp"
 #include "ui/main_window.hpp"
 
 class QUrl;
@@ -30,7 +31,6 @@ class HttpSession;
 class MessageBoxes;
 class PlanViews;
 class SoundPlayer;
-struct MainWindowView;
 struct PlanGrids;
 
 // What the program is given by its creator: main passes the compiled-in settings and leaves the
@@ -58,9 +58,13 @@ public:
     // Creates the main window from its layout with its pages, so the event map can be
     // connected before creation runs.
     MainWindow* CreateMainWindow();
-    // Runs the main window's creation steps (creating it first if needed) and shows it. False
-    // when the program must end (configuration unreachable or another version published).
-    bool Start();
+    // Starts the main window's creation steps (creating it first if needed) and returns at
+    // once: the configuration is fetched on the worker while a small window says so, then the
+    // version check, the notice, the main window and the first refresh follow as it arrives.
+    // startFinished tells how it ended.
+    void Start();
+    // The connecting window while the configuration is awaited; null otherwise.
+    ConnectingWindow* Connecting() const { return connecting_.data(); }
 
     MainWindow* Window() const { return window_.data(); }
     const ProgramState& State() const { return state_; }
@@ -91,8 +95,11 @@ public:
     void ChooseGame(int game);
 
 Q_SIGNALS:
+    // Start-up is over: running (the main window shows) or not (configuration unreachable,
+    // another version published); the program ends on false.
+    void startFinished(bool running);
     void refreshFinished();  // the end of every refresh pass, successful or not
-    void quitRequested();    // the main window was closed: the program ends
+    void quitRequested();    // the main window or the connecting window was closed: the program ends
 
 private:
     // PageHost
@@ -104,18 +111,19 @@ private:
 
     const MainWindowView& View() const;
     void ShowChoices();
-    bool LoadRemoteConfig();
+    bool LoadRemoteConfig(const std::string& body);
+    void ConfigurationArrived(const std::string& body);
     void MainWindowCreated();
     void ShowHistoryRows();
-    void UpdateDrawPanel();
     std::string CurrentFeedUrl(int game) const;
 
-    ProgramServices services_;
     std::unique_ptr<CookieStore> cookies_;  // the user's, when the program made its own session
+    ProgramServices services_;
     ProgramState state_;
     UserChoices choices_;
     QPointer<MainWindow> window_;
-    AsyncFetcher* fetcher_ = nullptr;
+    QPointer<ConnectingWindow> connecting_;
+    std::unique_ptr<AsyncFetcher> fetcher_;  // the worker; joined first when the program ends
     std::unique_ptr<PlanGrids> grids_;
     std::unique_ptr<PlanViews> plans_;
     std::unique_ptr<CustomPage> custom_;

@@ -243,6 +243,13 @@ std::string MergeCookies(std::string& jar, std::string_view newCookies) {
     return out;
 }
 
+namespace {
+// A non-zero return aborts the transfer (CURLE_ABORTED_BY_CALLBACK).
+int OnProgress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0;
+}
+}  // namespace
+
 HttpSession::HttpSession(CookieStore* cookies) : cookies_(cookies) {}
 
 std::string HttpSession::Request(HttpRequest& request) {
@@ -312,6 +319,12 @@ std::string HttpSession::Request(HttpRequest& request) {
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+    if (request.cancel) {
+        // libcurl calls this about once a second even while nothing arrives, connect included.
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, request.cancel);
+    }
 
     CURLcode result = curl_easy_perform(h);
     long status = 0;
@@ -329,9 +342,10 @@ std::string HttpSession::Request(HttpRequest& request) {
     return std::move(transfer.body);
 }
 
-std::string HttpSession::FetchText(std::string_view url) {
+std::string HttpSession::FetchText(std::string_view url, const std::atomic<bool>* cancel) {
     HttpRequest request;
     request.url = std::string(url);
+    request.cancel = cancel;
     std::string body = Request(request);
     if (size_t zero = body.find('\0'); zero != std::string::npos) body.resize(zero);
     return body;

@@ -2,6 +2,7 @@
 // One HTTP request at a time over libcurl, with the program's header block and cookie rules.
 // No Qt; safe to use from a worker thread (one session per thread).
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ struct HttpRequest {
     int32_t timeoutSeconds = 0;   // -1 keeps libcurl's own; below 1 means the session's default (15 s)
     std::string responseHeaders;  // out: every response header block received, as one text
     std::string bodyBytes;        // sent instead of bodyText when not empty
+    // When it turns true the request fails within about a second, whatever phase it is in;
+    // the owner of a worker sets it to end the worker without waiting out a time-out.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // A body larger than this fails the request, so a runaway response cannot exhaust memory.
@@ -44,8 +48,8 @@ public:
     // redirects included; a URL holding CR, LF or a zero byte is refused before any connection.
     std::string Request(HttpRequest& request);
 
-    // GET with every default; the body up to its first zero byte.
-    std::string FetchText(std::string_view url);
+    // GET with every default; the body up to its first zero byte. cancel as in HttpRequest.
+    std::string FetchText(std::string_view url, const std::atomic<bool>* cancel = nullptr);
 
 private:
     CookieStore* cookies_;

@@ -20,9 +20,14 @@ int main(int argc, char** argv) {
     services.freePlansStored = qivra::FreePlanDefinitionsStored();
     services.namedPlansStored = qivra::NamedPlanDefinitionsStored();
     qivra::Program program(std::move(services));
+    // Closing the main window or the connecting window ends the program, and so does a start-up
+    // that cannot go on; the program's destructor then cancels and joins its worker.
     QObject::connect(&program, &qivra::Program::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&program, &qivra::Program::startFinished, &app, [](bool running) {
+        if (!running) QApplication::quit();
+    }, Qt::QueuedConnection);
     program.CreateMainWindow();
     qivra::ConnectEventMap(program);
-    if (!program.Start()) return 0;
+    program.Start();
     return QApplication::exec();
 }

@@ -65,7 +65,10 @@ int main(int argc, char** argv) {
             app.quit();
         });
     }, Qt::SingleShotConnection);
-    if (!program.Start()) return 1;
+    QObject::connect(&program, &qivra::Program::startFinished, &app, [](bool running) {
+        if (!running) QApplication::exit(1);
+    }, Qt::QueuedConnection);
+    program.Start();
     QTimer::singleShot(60000, &app, [&] {
         std::fprintf(stderr, "qivra28-screenshots: no refresh within a minute\n");
         app.exit(1);

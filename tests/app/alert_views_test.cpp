@@ -64,7 +64,7 @@ protected:
         program_->CreateMainWindow();
         ConnectEventMap(*program_);
         for (const char* name : boxes) QTest::mouseClick(Control<QCheckBox>(name), Qt::LeftButton);
-        ASSERT_TRUE(program_->Start());
+        ASSERT_TRUE(RunStart());
         ASSERT_TRUE(WaitForRefresh());
     }
 

@@ -57,7 +57,7 @@ TEST_F(NewDrawRoad, OneRefreshBringsEveryViewToTheNewPeriod) {
     program_ = std::make_unique<Program>(std::move(s));
     program_->CreateMainWindow();
     ConnectEventMap(*program_);
-    ASSERT_TRUE(program_->Start());
+    ASSERT_TRUE(RunStart());
     ASSERT_TRUE(WaitForRefresh());
 
     // The user switches everything on: popup and sounds, the streak alarm reporting every

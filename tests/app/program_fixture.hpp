@@ -84,11 +84,19 @@ protected:
     }
 
     // Creates the program, connects its event map and runs creation; true when it runs.
-    bool StartProgram() {
-        program_ = std::make_unique<Program>(Services());
+    bool StartProgram() { return StartWith(Services()); }
+    bool StartWith(ProgramServices s) {
+        program_ = std::make_unique<Program>(std::move(s));
         program_->CreateMainWindow();
         ConnectEventMap(*program_);
-        return program_->Start();
+        return RunStart();
+    }
+    // Runs the start-up of the program created already and waits for its end.
+    bool RunStart() {
+        QSignalSpy finished(program_.get(), &Program::startFinished);
+        program_->Start();
+        if (!QTest::qWaitFor([&] { return finished.count() > 0; }, 30000)) return false;
+        return finished.first().first().toBool();
     }
 
     // Starts the program and waits for its first refresh to finish.

@@ -1,3 +1,4 @@
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -75,13 +76,15 @@ TEST(EGridTest, HeaderRowStaysInViewWhenScrolledToTheBottom) {
     ApplyPlanGridLayout(helper);
     grid.SetCellText(100, 0, ToQString("bottom"));
     grid.show();
-    QApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
 
+    // The view lays its rows out when its events run; wait for that, not for a fixed time.
     grid.scrollToBottom();
-    QApplication::processEvents();
-    EXPECT_GT(grid.verticalScrollBar()->value(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        grid.scrollToBottom();
+        return grid.verticalScrollBar()->value() > 0 && grid.rowAt(0) > 50;
+    }));
     // The first visible data row is far down, yet the header row is still drawn above it.
-    EXPECT_GT(grid.rowAt(0), 50);
     EXPECT_TRUE(grid.horizontalHeader()->isVisible());
     EXPECT_EQ(grid.horizontalHeader()->geometry().top(), grid.viewport()->geometry().top() - grid.RowHeight(0));
     EXPECT_EQ(grid.model()->headerData(0, Qt::Horizontal).toString(), ToQString("期号"));
