@@ -176,8 +176,8 @@ bool Program::LoadRemoteConfig() {
     }
     const MainWindowView& v = View();
     v.status->SetPartText(2, ToQString("当前状态：连接服务器成功，当前版本:" + config.version));
-    v.notice->setText(ToQString(config.notice));
-    v.updateNotes->setPlainText(ToQString(config.updateNotes));
+    v.notice->setText(ToShownText(config.notice));
+    v.updateNotes->setPlainText(ToShownText(config.updateNotes));
     state_.config = std::move(config);
     return true;
 }
