@@ -149,12 +149,15 @@ void CustomPage::RefreshCustomPage() {
 
 void CustomPage::RefreshCustomForecasts() {
     const DrawHistory& history = host_.History();
-    if (!enabled_ || history.size() < kMinimumCustomHistory) return;
+    if (!enabled_ || history.size() < kMinimumCustomHistory || !grids_.custom.IsBound()) return;
     const std::optional<PredictionKind> kind = CustomKindFromCode(host_.Choices().customKind);
     if (!kind) return;
     const int h = host_.HistoryDepth();
     const std::vector<PlanForecast> forecasts = CustomForecasts(history, Compile(host_.Choices().formulas), *kind, h);
-    WriteCustomView(grids_.custom, history, forecasts, *kind, h);
+    if (forecasts.empty()) return;
+    // Rows past what this history fills would keep an earlier history's verdicts.
+    ClearPlanRows(grids_.custom, history, WriteCustomView(grids_.custom, history, forecasts, *kind, h) + 2,
+                  grids_.custom.Grid()->RowCount() - 1);
 }
 
 void CustomPage::RefreshAlgorithmStats() {

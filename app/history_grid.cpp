@@ -1,5 +1,7 @@
 #include "app/history_grid.hpp"
 
+#include <algorithm>
+
 #include "core/classify.hpp"
 #include "core/history_colours.hpp"
 #include "ui/egrid.hpp"
@@ -29,6 +31,26 @@ void ShowHistoryRow(const HistoryGrids& g, const DrawHistory& history, int r, in
         // Coloured from the text just classified, the same text the cell shows.
         if (r <= depth) g.trend->SetCellBackground(r, c + 2, ToQColor(AttributeColour(attributes[c])));
     }
+}
+
+void ClearHistoryRows(const HistoryGrids& g, int firstDraw, int firstForecast) {
+    const QString none;
+    const int first = std::max(firstDraw, 1);
+    for (int r = first; r < g.summary->RowCount(); ++r)
+        for (int c = 0; c <= 1; ++c) g.summary->SetCellText(r, c, none);
+    const int firstVerdict = std::clamp(firstForecast, 1, first);
+    for (EGrid* plan : {g.freePlan, g.namedPlan, g.customPlan}) {
+        for (int r = first; r + 1 < plan->RowCount(); ++r)
+            for (int c = 0; c <= 2; ++c) plan->SetCellText(r + 1, c, none);
+        for (int r = firstVerdict; r + 1 < plan->RowCount(); ++r)
+            for (int c = 3; c <= 6; ++c) plan->SetCellText(r + 1, c, none);
+        // Past the verdicts, the columns' plain text colour (the layout leaves these black).
+        if (firstVerdict + 1 < plan->RowCount())
+            plan->SetRangeTextColour(firstVerdict + 1, 3, plan->RowCount() - 1, 6, ToQColor(colours::kBlack));
+    }
+    for (int r = first; r < g.trend->RowCount(); ++r)
+        for (int c = 0; c <= 8; ++c) g.trend->SetCellText(r, c, none);
+    if (first < g.trend->RowCount()) g.trend->SetRangeBackground(first, 2, g.trend->RowCount() - 1, 8, QColor());
 }
 
 }  // namespace qivra

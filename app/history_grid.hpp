@@ -21,4 +21,9 @@ struct HistoryGrids {
 // Draw r of the history into every grid; attribute cells are coloured for r <= depth.
 void ShowHistoryRow(const HistoryGrids& grids, const DrawHistory& history, int r, int depth);
 
+// Blanks what an earlier, longer history left (texts empty, the grids' plain colours): the rows
+// of draws firstDraw and later in every grid, and in the plan grids the forecast and result
+// cells of draws firstForecast and later, which no view of this history rewrites.
+void ClearHistoryRows(const HistoryGrids& grids, int firstDraw, int firstForecast);
+
 }  // namespace qivra

@@ -5,6 +5,7 @@
 
 #include "app/page_host.hpp"
 #include "core/text.hpp"
+#include "ui/egrid.hpp"
 #include "plans/hit_stats.hpp"
 #include "plans/plan_definition.hpp"
 #include "ui/controls.hpp"
@@ -48,7 +49,9 @@ void PlanViews::ShowFreePlan() {
     const std::vector<PlanForecast> forecasts = PlanForecasts(history, *plan, *kind, host_.HistoryDepth());
     if (forecasts.empty()) return;  // too short a history: every grid keeps what it shows
     CellSink& grid = Writer(free_, grids_.free.Grid());
-    WritePlanView(grid, history, forecasts, *kind, host_.HistoryDepth());
+    // Rows past what this history fills would keep an earlier history's verdicts.
+    ClearPlanRows(grid, history, WritePlanView(grid, history, forecasts, *kind, host_.HistoryDepth()) + 2,
+                  grids_.free.Grid()->RowCount() - 1);
     // Three cells each, and other pages write these grids: not worth filtering.
     WriteComingPeriodCells(grids_.namedComing, history, forecasts.front(), 3);
     WriteComingPeriodCells(grids_.custom, history, forecasts.front(), 3);
@@ -63,7 +66,8 @@ void PlanViews::ShowNamedPlan() {
     const std::vector<PlanForecast> forecasts = PlanForecasts(history, *plan, *kind, host_.HistoryDepth());
     if (forecasts.empty()) return;
     CellSink& grid = Writer(named_, grids_.named.Grid());
-    WritePlanView(grid, history, forecasts, *kind, host_.HistoryDepth());
+    ClearPlanRows(grid, history, WritePlanView(grid, history, forecasts, *kind, host_.HistoryDepth()) + 2,
+                  grids_.named.Grid()->RowCount() - 1);
 }
 
 void PlanViews::SelectFreePlan(int n) {

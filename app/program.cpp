@@ -199,8 +199,8 @@ bool Program::LoadRemoteConfig(const std::string& body) {
     }
     const MainWindowView& v = View();
     v.status->SetPartText(2, ToQString("当前状态：连接服务器成功，当前版本:" + config.version));
-    v.notice->setText(ToQString(config.notice));
-    v.updateNotes->setPlainText(ToQString(config.updateNotes));
+    v.notice->setText(ToShownText(config.notice));
+    v.updateNotes->setPlainText(ToShownText(config.updateNotes));
     state_.config = std::move(config);
     return true;
 }
@@ -260,10 +260,15 @@ void Program::ShowHistoryRows() {
     const HistoryGrids grids{v.summaryGrid, v.freeGrid, v.trendGrid, v.namedGrid, v.customGrid};
     const int depth = HistoryDepth();
     for (int r = 1; r <= state_.history.size(); ++r) ShowHistoryRow(grids, state_.history, r, depth);
+    // A history too short for any forecast leaves the plan views as they are: clear their verdicts.
+    const int past = state_.history.size() + 1;
+    ClearHistoryRows(grids, past, state_.history.size() < kMinimumPlanHistory ? 1 : past);
 }
 
 void Program::FinishRefresh(int game, const std::string& body) {
     if (!window_) return;
+    // Also when called with a body in hand: the views must know the grids are being rewritten.
+    refreshing_ = true;
     const MainWindowView& v = View();
     // A feed with too few lines keeps the previous history and everything it shows.
     if (std::optional<DrawHistory> loaded = ParseFeed(body, game)) {

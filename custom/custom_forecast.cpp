@@ -47,9 +47,10 @@ std::vector<PlanForecast> CustomForecasts(const DrawHistory& history, const Form
     return out;
 }
 
-void WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
-                     PredictionKind kind, int h) {
-    if (forecasts.empty()) return;
+int WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
+                    PredictionKind kind, int h) {
+    if (forecasts.empty()) return 0;
+    int written = 0;
     SkipSumCell firstRow(grid);
     RenderForecastCells(firstRow, 1, kind, forecasts[0]);
     for (int k = 1; k <= h; ++k) {
@@ -62,7 +63,9 @@ void WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vect
         const PlanForecast& f = forecasts[static_cast<size_t>(k)];
         RenderForecastCells(grid, row, kind, f);
         grid.SetCellText(row, 6, JudgeRow(grid, row, kind, f, d.sum, d.period));
+        written = k;
     }
+    return written;
 }
 
 std::optional<HitStats> EvaluateAlgorithmReference(const DrawHistory& history, const FormulaSet& formulas,

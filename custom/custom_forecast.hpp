@@ -30,8 +30,9 @@ std::vector<PlanForecast> CustomForecasts(const DrawHistory& history, const Form
                                           PredictionKind kind, int h);
 
 // Row 1 columns 4-5 (the free view owns columns 0-3 of that row), then rows k+1 for drawn
-// periods k = 1..h with their forecast cells, colours and result word.
-void WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
+// periods k = 1..h with their forecast cells, colours and result word. Returns the number of
+// drawn periods written.
+int WriteCustomView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
                      PredictionKind kind, int h);
 
 // Statistics over drawn periods 1..window, counted like the named plans: oldest first, runs

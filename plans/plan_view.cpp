@@ -45,9 +45,9 @@ void WriteComingPeriodCells(CellSink& grid, const DrawHistory& history, const Pl
     for (int c = 0; c < count; ++c) grid.SetCellText(1, c, texts[static_cast<size_t>(c)]);
 }
 
-void WritePlanView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
-                   PredictionKind kind, int m) {
-    if (forecasts.empty() || history.empty()) return;
+int WritePlanView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
+                  PredictionKind kind, int m) {
+    if (forecasts.empty() || history.empty()) return 0;
     WriteComingPeriodCells(grid, history, forecasts.front(), 3);
     RenderForecastCells(grid, 1, kind, forecasts.front());
     const int64_t rows = std::min<int64_t>({int64_t{m}, static_cast<int64_t>(forecasts.size()) - 1, history.size()});
@@ -60,6 +60,18 @@ void WritePlanView(CellSink& grid, const DrawHistory& history, const std::vector
         grid.SetCellText(row, 2, d.content);
         RenderForecastCells(grid, row, kind, f);
         grid.SetCellText(row, 6, JudgeRow(grid, row, kind, f, d.sum, d.period));
+    }
+    return static_cast<int>(std::max<int64_t>(rows, 0));
+}
+
+void ClearPlanRows(CellSink& grid, const DrawHistory& history, int firstRow, int lastRow) {
+    for (int row = std::max(firstRow, 2); row <= lastRow; ++row) {
+        if (row - 1 > history.size())
+            for (int c = 0; c <= 2; ++c) grid.SetCellText(row, c, "");
+        for (int c = 3; c <= 6; ++c) {
+            grid.SetCellText(row, c, "");
+            grid.SetCellTextColour(row, c, colours::kBlack);
+        }
     }
 }
 

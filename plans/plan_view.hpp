@@ -34,9 +34,16 @@ void WriteComingPeriodCells(CellSink& grid, const DrawHistory& history, const Pl
 
 // Row 1 for the coming period and rows k+1 for drawn periods k = 1..m that have a forecast:
 // period, time, content, forecast cells, judging colours and the result word. Writes nothing
-// when there are no forecasts, so the grid keeps what it showed.
-void WritePlanView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
+// when there are no forecasts, so the grid keeps what it showed. Returns the number of drawn
+// periods written.
+int WritePlanView(CellSink& grid, const DrawHistory& history, const std::vector<PlanForecast>& forecasts,
                    PredictionKind kind, int m);
+
+// Blanks rows firstRow..lastRow (never row 1) below what a view wrote for this history, so
+// nothing of an earlier, longer history stays: the forecast and result cells (columns 3-6) go
+// empty in the grid's plain text colour, and the draw cells (columns 0-2) go empty where the
+// history has no draw for the row.
+void ClearPlanRows(CellSink& grid, const DrawHistory& history, int firstRow, int lastRow);
 
 // Forwards a write to its target only when it differs from the last write this filter passed
 // to the same cell, so a view recomputed on every selection repaints only what changed.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace qivra {
@@ -20,7 +21,9 @@ void BalloonTip::ShowBalloon(QPoint screenPoint, const QString& text) {
         tray_->showMessage(QString(), text, QSystemTrayIcon::NoIcon);
         return;
     }
-    QToolTip::showText(screenPoint, text);
+    // A tooltip guesses rich text from the text itself; a text that would pass for markup is
+    // handed over as rich text that spells it out, so it shows literally and loads nothing.
+    QToolTip::showText(screenPoint, Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text) : text);
 }
 
 }  // namespace qivra

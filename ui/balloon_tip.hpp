@@ -15,6 +15,7 @@ class BalloonTip : public QObject {
 public:
     explicit BalloonTip(QObject* parent = nullptr);
 
+    // text is plain text; where a tooltip stands in, markup in it is shown as written.
     void ShowBalloon(QPoint screenPoint, const QString& text);
     QString LastText() const { return last_; }
 

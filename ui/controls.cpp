@@ -23,7 +23,8 @@ void ShapeBox::paintEvent(QPaintEvent*) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {}
+// Captions carry text from outside (the configuration's notice, feed fields): never markup.
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
 
 void ClickLabel::SetCaption(const QString& caption) {
     caption_ = caption;
@@ -109,6 +110,7 @@ void StatusStrip::SetPartWidths(const QList<int>& widths) {
     parts_.clear();
     for (qsizetype i = 0; i <= widths.size(); ++i) {
         auto* part = new QLabel(this);
+        part->setTextFormat(Qt::PlainText);  // the published version lands here
         part->setFrameShape(QFrame::Panel);
         part->setFrameShadow(QFrame::Sunken);
         if (i < widths.size())

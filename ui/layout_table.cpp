@@ -138,6 +138,7 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
             return MakeListView(row, parent);
         case ControlKind::PicBox: {
             auto* picture = new QLabel(parent);
+            picture->setTextFormat(Qt::PlainText);
             picture->setPixmap(QPixmap::fromImage(MakeBannerImage(row.width, row.height)));
             return picture;
         }

@@ -31,6 +31,8 @@ MessageBoxes::Answer MessageBoxes::Show(QWidget* parent, const QString& title, c
 
     QMessageBox box(parent);
     box.setWindowTitle(title);
+    // Texts quote outside words (a published version, a store's error): never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(icon == Icon::Information ? QMessageBox::Information
                 : icon == Icon::Question  ? QMessageBox::Question
