@@ -217,11 +217,29 @@ TEST_F(KeyboardAccessTest, TheAlgorithmListMovesWithTheKeysAndShowsTheRowsFormul
     ASSERT_TRUE(iface && iface->tableInterface());
     iface->tableInterface()->selectRow(2);
     shows(2);
-    // The menu key opens the row's menu, as the right button does.
+    // The menu key opens the row's menu, as the right button does; its items answer the keys
+    // and the press action.
     QMenu* menu = window().AlgorithmMenu();
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
-    QApplication::sendEvent(list->viewport(), &key);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    auto openMenu = [&] {
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(list->viewport(), &key);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    };
+    ASSERT_NO_FATAL_FAILURE(openMenu());
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);  // 删除该算法, the first item: the current row, 丙, goes
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000));
+    ASSERT_EQ(list->RowCount(), 2);
+    EXPECT_EQ(list->CellText(1, 0), ToQString("乙"));
+
+    ASSERT_NO_FATAL_FAILURE(openMenu());
+    messages_->SetNextAnswers({MessageBoxes::Answer::Ok});
+    QAccessibleInterface* menuFace = QAccessible::queryAccessibleInterface(menu);
+    ASSERT_TRUE(menuFace && menuFace->childCount() == 2);
+    ASSERT_TRUE(menuFace->child(1)->actionInterface());
+    menuFace->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());  // 清空算法列表
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->RowCount() == 0; }, 2000));
+    EXPECT_TRUE(program_->Custom().Algorithms().empty());
     menu->close();
 }
 
@@ -329,12 +347,23 @@ TEST_F(KeyboardAccessTest, EveryLinkOfTheEventMapAnswersKeyAndAction) {
     Actions(depth->DownArrow())->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(QTest::qWaitFor([&] { return depth->text() == QStringLiteral("100"); }, 2000));
 
+    // The game: an arrow key picks; the press action opens the list, whose keys pick.
     QSignalSpy refreshes(program_.get(), &Program::refreshFinished);
     v().game->setFocus();
     QTest::keyClick(v().game, Qt::Key_Up);
     ASSERT_TRUE(QTest::qWaitFor([&] { return refreshes.count() > 0 && !program_->RefreshInFlight(); }, 20000));
     EXPECT_EQ(program_->Choices().game, kGamePc28);
     EXPECT_TRUE(v().caption->text().startsWith(ToQString("幸运28 第")));
+
+    refreshes.clear();
+    ASSERT_NE(Actions(v().game), nullptr);
+    Actions(v().game)->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v().game->view()->isVisible(); }, 2000));
+    QTest::keyClick(v().game->view(), Qt::Key_Down);
+    QTest::keyClick(v().game->view(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refreshes.count() > 0 && !program_->RefreshInFlight(); }, 20000));
+    EXPECT_EQ(program_->Choices().game, kGameCanada28);
+    EXPECT_TRUE(v().caption->text().startsWith(ToQString("加拿大28 第")));
 }
 
 TEST_F(KeyboardAccessTest, ThePopupTitleClosesFromKeyAndAction) {
