@@ -69,12 +69,14 @@ void Program::KeepChoices() {
     if (!keeping_ || !window_) return;
     std::optional<QPoint> position = keptPosition_;
     if (windowMoved_ && window_->isVisible()) position = window_->pos();
-    if (SameKeptChoices(choices_, kept_) && position == keptPosition_) return;
-    if (!WriteKeptChoices(keptPath_, choices_, position)) {
+    UserChoices keep = choices_;
+    if (gameByRule_) keep.game = kept_.game;
+    if (SameKeptChoices(keep, kept_) && position == keptPosition_) return;
+    if (!WriteKeptChoices(keptPath_, keep, position)) {
         std::fprintf(stderr, "qivra28: kept choices could not be written to %s\n", qPrintable(keptPath_));
         return;
     }
-    kept_ = choices_;
+    kept_ = keep;
     keptPosition_ = position;
 }
 

@@ -163,6 +163,8 @@ void Program::ShowChoices() {
 
 void Program::ChooseGame(int game) {
     choices_.game = game;
+    gameByRule_ = false;
+    KeepChoices();
     Refresh();
 }
 
@@ -218,6 +220,7 @@ void Program::MainWindowCreated() {
     // The program's own choice, shown but not kept: the user's stays in the file.
     if (LocalTime(services_.clock->Now()).tm_hour < 9) {
         choices_.game = kGameCanada28;
+        gameByRule_ = true;
         ShowChoices();
     }
     Refresh();

@@ -138,6 +138,7 @@ private:
     std::optional<QPoint> keptPosition_;
     bool keeping_ = false;  // from the restore on
     bool windowMoved_ = false;  // moved while on screen: its position is the user's
+    bool gameByRule_ = false;   // the early-morning game is the program's pick: the kept one stays
 };
 
 }  // namespace qivra

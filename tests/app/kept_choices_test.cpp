@@ -203,6 +203,23 @@ TEST_F(KeptChoicesTest, ValuesOutOfRangeAreIgnoredEachAlone) {
     EXPECT_TRUE(StatusLine().isEmpty());
 }
 
+TEST_F(KeptChoicesTest, TheEarlyMorningGameIsShownButTheKeptGameStays) {
+    UserChoices kept;
+    kept.game = kGamePc28;
+    ASSERT_TRUE(WriteKeptChoices(KeptChoicesPath(), kept, std::nullopt));
+    clock_->Set(LocalAt(7, 30, 0));
+    ASSERT_NO_FATAL_FAILURE(Restart());
+    EXPECT_EQ(v().game->currentIndex(), kGameCanada28);
+    v().markThreshold->setText(QStringLiteral("70"));  // written, with the user's game
+    program_.reset();
+    EXPECT_EQ(ReadKeptChoices(KeptChoicesPath(), UserChoices{}).choices.game, kGamePc28);
+
+    clock_->Set(LocalAt(13, 0, 0));
+    ASSERT_NO_FATAL_FAILURE(Restart());
+    EXPECT_EQ(v().game->currentIndex(), kGamePc28);
+    EXPECT_EQ(v().markThreshold->text(), QStringLiteral("70"));
+}
+
 TEST_F(KeptChoicesTest, RestoredChoicesCostOneRefresh) {
     auto feedRequests = std::make_shared<std::atomic<int>>(0);
     service_->Stop();
