@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "alerts/draw_popup_text.hpp"
@@ -58,7 +59,10 @@ void AlertViews::OpenStreakAlarm() {
         Q_EMIT streakAlarmCreated(alarm_.data());
         alarm_->show();
     }
-    box->setChecked(true);
+    {
+        const QSignalBlocker quiet(box);
+        box->setChecked(true);
+    }
     box->setEnabled(false);
 }
 
@@ -126,7 +130,11 @@ void AlertViews::DropStreakAlarm(bool closeWindow) {
     alarm_ = nullptr;
     blanked_ = false;
     view_.streakAlarm->setEnabled(true);
-    view_.streakAlarm->setChecked(false);
+    {
+        // The program's change, not the user's: no handler of the box runs for it.
+        const QSignalBlocker quiet(view_.streakAlarm);
+        view_.streakAlarm->setChecked(false);
+    }
     if (!window) return;
     window->Clock()->stop();
     if (closeWindow) window->close();  // deletes itself once its events are done

@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -134,7 +135,11 @@ void CustomPage::EnableCustomAlgorithms() {
     rows_ = std::move(loaded.rows);
     ShowRows();
     enabled_ = true;
-    host_.Choose([](UserChoices& c) { c.customKind = 1; });
+    // The page starts on the kind chosen last, kept between runs.
+    const int kind = std::clamp(host_.Choices().startCustomKind, 1, kLastKindLink - kFirstKindLink + 1);
+    for (int n = kFirstKindLink; n <= kLastKindLink; ++n)
+        view_.Link(n)->SetBackground(ToQColor(n == kFirstKindLink + kind - 1 ? colours::kLightBlue : colours::kLightGrey));
+    host_.Choose([kind](UserChoices& c) { c.customKind = kind; });
     view_.enableCustom->setEnabled(false);
     view_.enableCustom->setText(ToQString("开启成功"));
     RefreshAlgorithmStats();
@@ -181,7 +186,7 @@ void CustomPage::SelectCustomKind(int link) {
     if (!enabled_ || link < kFirstKindLink || link > kLastKindLink) return;
     for (int n = kFirstKindLink; n <= kLastKindLink; ++n)
         view_.Link(n)->SetBackground(ToQColor(n == link ? colours::kLightBlue : colours::kLightGrey));
-    host_.Choose([link](UserChoices& c) { c.customKind = link - kFirstKindLink + 1; });
+    host_.Choose([link](UserChoices& c) { c.customKind = c.startCustomKind = link - kFirstKindLink + 1; });
     RefreshCustomForecasts();
 }
 

@@ -17,6 +17,7 @@
 #include "app/async_fetch.hpp"
 #include "app/custom_page.hpp"
 #include "app/history_grid.hpp"
+#include "app/kept_choices.hpp"
 #include "app/plan_views.hpp"
 #include "core/draw_clock.hpp"
 #include "core/text.hpp"
@@ -103,7 +104,9 @@ MainWindow* Program::CreateMainWindow() {
     CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed};
     custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
     alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);
-    ShowChoices();
+    RestoreKeptChoices();
+    // Where the user left the window is kept as the program ends.
+    connect(window_.data(), &MainWindow::beingDestroyed, this, &Program::KeepChoices);
     return window_.data();
 }
 
@@ -143,6 +146,12 @@ int Program::HistoryDepth() const { return IntegerValue(choices_.historyDepth); 
 void Program::Choose(const std::function<void(UserChoices&)>& change) {
     change(choices_);
     ShowChoices();
+    KeepChoices();
+}
+
+void Program::ReportChoice(const std::function<void(UserChoices&)>& change) {
+    change(choices_);
+    KeepChoices();
 }
 
 void Program::ShowChoices() {
@@ -178,6 +187,8 @@ void Program::ShowChoices() {
 
 void Program::ChooseGame(int game) {
     choices_.game = game;
+    gameByRule_ = false;
+    KeepChoices();
     Refresh();
 }
 
@@ -229,7 +240,12 @@ void Program::MainWindowCreated() {
     SetUpTrendGrid(*v.trendGrid);
     grids_->custom.Bind(v.customGrid);
     ApplyPlanGridLayout(grids_->custom);
-    if (LocalTime(services_.clock->Now()).tm_hour < 9) Choose([](UserChoices& c) { c.game = kGameCanada28; });
+    // The program's own choice, shown but not kept: the user's stays in the file.
+    if (LocalTime(services_.clock->Now()).tm_hour < 9) {
+        choices_.game = kGameCanada28;
+        gameByRule_ = true;
+        ShowChoices();
+    }
     Refresh();
 }
 

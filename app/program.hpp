@@ -4,11 +4,14 @@
 // through the PageHost interface.
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/page_host.hpp"
@@ -47,6 +50,7 @@ struct ProgramServices {
     std::function<void(const QUrl&)> openUrl;  // the default browser; empty means QDesktopServices
     std::string algorithmStorePath;             // empty: QivraData.ini beside the program, or the user's data folder
     uint64_t searchSeed = 0;                    // 0: seeded from the system's entropy
+    std::string keptChoicesPath;                // empty: Qivra28/Qivra28.conf in the user's configuration folder
 };
 
 class Program : public QObject, private PageHost {
@@ -88,7 +92,7 @@ public:
     void SetCountdown(int32_t seconds) { state_.countdown = seconds; }
 
     // A widget reports the user's edit; the event map connects every choice's widget here.
-    void ReportChoice(const std::function<void(UserChoices&)>& change) { change(choices_); }
+    void ReportChoice(const std::function<void(UserChoices&)>& change);
     // The program changes a choice itself: stored, then every widget shows the choices.
     void Choose(const std::function<void(UserChoices&)>& change) override;
     // The user picked a game in 选择开奖: the history and every view follow it.
@@ -101,6 +105,9 @@ Q_SIGNALS:
     void refreshFinished();  // the end of every refresh pass, successful or not
     void quitRequested();    // the main window or the connecting window was closed: the program ends
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // PageHost
     const DrawHistory& History() const override { return state_.history; }
@@ -111,6 +118,9 @@ private:
 
     const MainWindowView& View() const;
     void ShowChoices();
+    // Kept choices: restored once as the window is created, written when the user changes one.
+    void RestoreKeptChoices();
+    void KeepChoices();
     bool LoadRemoteConfig(const std::string& body);
     void ConfigurationArrived(const std::string& body);
     void MainWindowCreated();
@@ -131,6 +141,12 @@ private:
     bool refreshing_ = false;
     bool refreshPending_ = false;
     bool firstRefreshAnnounced_ = false;
+    QString keptPath_;
+    UserChoices kept_;  // what the kept file holds (or would, once written)
+    std::optional<QPoint> keptPosition_;
+    bool keeping_ = false;  // from the restore on
+    bool windowMoved_ = false;  // moved while on screen: its position is the user's
+    bool gameByRule_ = false;   // the early-morning game is the program's pick: the kept one stays
 };
 
 }  // namespace qivra

@@ -39,6 +39,7 @@ struct UserChoices {
 
     // 【自定义算法】
     int customKind = 0;                  // 超级链接框74..81; 0 until the page is switched on
+    int startCustomKind = 1;             // the kind the page takes when switched on: the last one chosen
     std::string statsWindow = "20";      // 组合框5
     int generatorMode = 1;               // 组合框6: 混合算法 简易算法
     int searchCriterion = 0;             // 组合框7

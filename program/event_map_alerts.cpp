@@ -27,8 +27,10 @@ void ConnectDrawPopup(AlertViews* a, DrawPopup* popup) {
 void ConnectStreakAlarm(AlertViews* a, StreakAlarmWindow* alarm) {
     const StreakAlarmView& v = alarm->View();
     QObject::connect(v.close, &QPushButton::clicked, a, &AlertViews::CloseStreakAlarm);
-    QObject::connect(v.topmost, &QCheckBox::clicked, a, &AlertViews::SetAlarmTopmost);
-    QObject::connect(v.blink, &QCheckBox::clicked, a, &AlertViews::SetAlarmBlink);
+    // toggled, not clicked: the keyboard and the assistive toggle action change the box too, and
+    // the program acts on the state the box shows.
+    QObject::connect(v.topmost, &QCheckBox::toggled, a, &AlertViews::SetAlarmTopmost);
+    QObject::connect(v.blink, &QCheckBox::toggled, a, &AlertViews::SetAlarmBlink);
     QObject::connect(alarm->Clock(), &QTimer::timeout, a, &AlertViews::BlinkAlarmText);
     QObject::connect(alarm, &StreakAlarmWindow::closedByUser, a, &AlertViews::StreakAlarmClosedByUser);
     a->PlaceStreakAlarm();
@@ -39,8 +41,9 @@ void ConnectStreakAlarm(AlertViews* a, StreakAlarmWindow* alarm) {
 void ConnectAlertEvents(Program& program) {
     MainWindow* w = program.Window();
     AlertViews* a = &program.Alerts();
-    // The box is disabled while the window is open, so a click here only ever ticks it.
-    QObject::connect(w->View().streakAlarm, &QCheckBox::clicked, a, [a](bool ticked) {
+    // The box is disabled while the window is open, so the user only ever ticks it; the program
+    // unticks it on close without a signal.
+    QObject::connect(w->View().streakAlarm, &QCheckBox::toggled, a, [a](bool ticked) {
         if (ticked) a->OpenStreakAlarm();
     });
     QObject::connect(a, &AlertViews::drawPopupCreated, a, [a](DrawPopup* popup) { ConnectDrawPopup(a, popup); });

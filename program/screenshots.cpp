@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
     services.settings = qivra::CompiledInSettings();
     services.freePlansStored = qivra::FreePlanDefinitionsStored();
     services.namedPlansStored = qivra::NamedPlanDefinitionsStored();
+    // The pictures show the layout's states, and the boxes ticked below are not the user's.
+    const QTemporaryDir kept;
+    services.keptChoicesPath = kept.filePath(QStringLiteral("Qivra28.conf")).toStdString();
     qivra::Program program(std::move(services));
     qivra::MainWindow* window = program.CreateMainWindow();
     qivra::ConnectEventMap(program);

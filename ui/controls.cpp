@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLinearGradient>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,6 +13,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 
+#include "ui/keyboard_access.hpp"
 #include "ui/qt_support.hpp"
 
 namespace qivra {
@@ -29,6 +32,27 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::Pla
 void ClickLabel::SetCaption(const QString& caption) {
     caption_ = caption;
     setText(caption);
+}
+
+void ClickLabel::SetClickable(bool clickable) {
+    InstallClickableAccessibility();
+    clickable_ = clickable;
+    setFocusPolicy(clickable ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void ClickLabel::Click() {
+    if (clickable_ && isEnabled()) Q_EMIT leftReleased();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (clickable_ && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat()) Click();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 void ClickLabel::mousePressEvent(QMouseEvent* event) {
@@ -146,6 +170,12 @@ ReportListView::ReportListView(QWidget* parent) : QTreeWidget(parent) {
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
                 Q_EMIT currentRowChanged(current ? indexOfTopLevelItem(current) : -1);
             });
+    // A row selected without moving the current row (assistive technology selects this way)
+    // becomes the current row, as a click makes it.
+    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> chosen = selectedItems();
+        if (chosen.size() == 1 && chosen.front() != currentItem()) setCurrentItem(chosen.front());
+    });
 }
 
 void ReportListView::SetColumns(const QStringList& titles, const QList<int>& widths) {
@@ -192,6 +222,18 @@ void ReportListView::SetCurrentRow(int row) { setCurrentItem(topLevelItem(row));
 void ReportListView::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
     if (event->button() == Qt::RightButton) Q_EMIT rightPressed(event->globalPosition().toPoint());
+}
+
+void ReportListView::contextMenuEvent(QContextMenuEvent* event) {
+    // The mouse's menu came with its press; the keyboard's opens at the current row.
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        QTreeWidget::contextMenuEvent(event);
+        return;
+    }
+    event->accept();
+    QTreeWidgetItem* item = currentItem();
+    const QRect row = item ? visualItemRect(item) : QRect(QPoint(0, 0), QSize(0, 0));
+    Q_EMIT rightPressed(viewport()->mapToGlobal(item ? row.center() : QPoint(0, 0)));
 }
 
 ColourPicker::ColourPicker(QWidget* parent) : QPushButton(parent) {

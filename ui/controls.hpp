@@ -37,11 +37,18 @@ public:
     void SetCaption(const QString& caption);
     QString Caption() const { return caption_; }
 
+    // A label the user clicks (hand cursor) takes keyboard focus and answers Space, Enter and
+    // the assistive press action as a click.
+    void SetClickable(bool clickable);
+    bool Clickable() const { return clickable_; }
+    void Click();
+
 Q_SIGNALS:
     void leftReleased();  // a click: the release lands on the label that got the press
     void doubleClicked();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -49,6 +56,7 @@ protected:
 private:
     QString caption_;
     bool pressed_ = false;
+    bool clickable_ = false;
 };
 
 // Tab control with a header exactly kHeaderHeight high, so a page's children sit at their
@@ -116,10 +124,12 @@ public:
 
 Q_SIGNALS:
     void currentRowChanged(int row);
+    // The right button went down, or the menu key was pressed (at the current row).
     void rightPressed(QPoint globalPos);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 };
 
 // A button showing the chosen colour; a click opens the colour dialog.

@@ -138,6 +138,9 @@ EGrid::EGrid(QWidget* parent, int rows, int columns, int shownColumns)
     setModel(model_);
     setEditTriggers(NoEditTriggers);
     setSelectionMode(NoSelection);
+    // The arrows move through the cells; Tab leaves the grid for the next control.
+    setTabKeyNavigation(false);
+    setFocusPolicy(Qt::StrongFocus);
     setSortingEnabled(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);  // clip long texts as a plain cell grid does

@@ -1,5 +1,6 @@
 #pragma once
-// A flat clickable box with a centred caption: the program's plan and kind links.
+// A flat clickable box with a centred caption: the program's plan and kind links. It takes
+// keyboard focus, shows it, and answers Space, Enter and the assistive press action as a click.
 
 #include <QColor>
 #include <QPoint>
@@ -20,6 +21,10 @@ public:
     void SetBackground(const QColor& colour);
     QColor Background() const { return background_; }
 
+    // A whole click from the keyboard or assistive technology: the press and the release at
+    // once, so a link acting on either acts once. The mouse keeps the two apart.
+    void Click();
+
 Q_SIGNALS:
     void leftPressed();
     // Only when the release happens over this link after a press on it, like a button click.
@@ -30,6 +35,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString caption_;

@@ -26,6 +26,8 @@ IntegerEdit::IntegerEdit(QWidget* parent, bool spinArrows) : QLineEdit(parent) {
     if (spinArrows) {
         up_ = MakeArrow(this, Qt::UpArrow);
         down_ = MakeArrow(this, Qt::DownArrow);
+        up_->setAccessibleName(QStringLiteral("增加"));
+        down_->setAccessibleName(QStringLiteral("减少"));
         connect(up_, &QToolButton::pressed, this, [this] { Q_EMIT spinPressed(+1); });
         connect(down_, &QToolButton::pressed, this, [this] { Q_EMIT spinPressed(-1); });
         setTextMargins(0, 0, kArrowWidth, 0);

@@ -12,6 +12,7 @@
 #include "ui/egrid.hpp"
 #include "ui/hyper_linker.hpp"
 #include "ui/integer_edit.hpp"
+#include "ui/keyboard_access.hpp"
 #include "ui/qt_support.hpp"
 
 namespace qivra {
@@ -24,6 +25,8 @@ QStringList Pieces(const std::string& text) {
 
 QWidget* MakeLabel(const ControlRow& row, QWidget* parent) {
     auto* label = new ClickLabel(parent);
+    // Before the caption: the label is announced as clickable from the first.
+    if (row.flags & kHandCursor) label->SetClickable(true);
     label->SetCaption(ToQString(row.text));
     Qt::Alignment align = row.kind == ControlKind::Label && !(row.flags & kLeftAligned) ? Qt::AlignHCenter : Qt::AlignLeft;
     if (row.flags & kMultiLine) {
@@ -41,6 +44,7 @@ QWidget* MakeEdit(const ControlRow& row, QWidget* parent) {
     if (row.flags & kMultiLine) {
         auto* edit = new QPlainTextEdit(parent);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        edit->setTabChangesFocus(true);  // Tab moves on, as from every other box, rather than trapping the keyboard
         edit->setPlainText(ToQString(row.text));
         return edit;
     }
@@ -184,6 +188,8 @@ void BuildControls(QWidget* window, const std::vector<ControlRow>& rows) {
         const QString name = ToQString(row.name);
         w->setObjectName(name);
         w->setAccessibleDescription(name);
+        if (const QString spoken = AccessibleNameFor(row); !spoken.isEmpty()) w->setAccessibleName(spoken);
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) MakeEnterClick(button);
         w->setFont(LayoutFont(FontHeightOf(row), (row.flags & kBold) != 0));
         w->setGeometry(row.left, row.top - topShift, row.width, row.height);
         if (row.textColour && row.kind != ControlKind::HyperLinker) SetTextColour(w, ToQColor(*row.textColour));

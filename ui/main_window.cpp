@@ -30,6 +30,7 @@ MainWindow::MainWindow(QWidget* parent) : LayoutWindow(parent) {
     menu_ = new QMenu(QStringLiteral("&算法"), this);
     menu_->setObjectName(QStringLiteral("弹出菜单1"));
     menu_->setAccessibleDescription(menu_->objectName());
+    menu_->setAccessibleName(QStringLiteral("算法菜单"));
     menu_->setFont(LayoutFont());
     deleteAction_ = menu_->addAction(QStringLiteral("删除该算法"));
     deleteAction_->setObjectName(QStringLiteral("删除该算法"));

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     setenv("TZ", "CST-8", 1);
     tzset();
     QApplication app(argc, argv);
+    // Nothing a test runs may read or write the user's own configuration.
+    QStandardPaths::setTestModeEnabled(true);
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -80,8 +81,13 @@ protected:
         s.messages = messages_;
         // Not owned: the test's player outlives the program it lends it to.
         if (soundPlayer_) s.sounds = std::shared_ptr<SoundPlayer>(std::shared_ptr<void>(), soundPlayer_);
+        // Every program a test starts keeps its choices in a folder of its own, away from the
+        // user's: a restart starts afresh unless the test keeps the path.
+        s.keptChoicesPath = keptDir_.filePath(QStringLiteral("run%1/Qivra28.conf").arg(++runs_)).toStdString();
         return s;
     }
+
+    QString KeptChoicesPath() const { return keptDir_.filePath(QStringLiteral("Qivra28/Qivra28.conf")); }
 
     // Creates the program, connects its event map and runs creation; true when it runs.
     bool StartProgram() { return StartWith(Services()); }
@@ -134,6 +140,8 @@ protected:
     std::vector<QUrl> openedUrls_;
     std::shared_ptr<MessageBoxes> messages_;
     SoundPlayer* soundPlayer_ = nullptr;  // null: the audio-device player
+    QTemporaryDir keptDir_;
+    int runs_ = 0;
 };
 
 }  // namespace qivra::testing

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QToolButton>
 #include <vector>
 
@@ -63,6 +67,42 @@ TEST_F(LinkTest, RightPressReportsTheScreenPoint) {
     test::SendMouse(l16, QEvent::MouseButtonPress, Qt::RightButton, QPoint(5, 6));
     EXPECT_EQ(log.events, (std::vector<QString>{ToQString("right 16")}));
     EXPECT_EQ(where, l16->mapToGlobal(QPoint(5, 6)));
+}
+
+void KeyClick(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(w, &release);
+}
+
+// Space, Enter and the assistive press action are one whole click: press and release once, at
+// once, whether the link acts on the press or on the release. A disabled link does nothing.
+TEST_F(LinkTest, KeysAndThePressActionClickOnce) {
+    const std::vector<QString> click{ToQString("pressed 15"), ToQString("released 15")};
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        log.events.clear();
+        l15->setFocus();
+        KeyClick(l15, key);
+        EXPECT_EQ(log.events, click) << key;
+    }
+    log.events.clear();
+    KeyClick(l15, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_TRUE(log.events.empty());
+
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(l15);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::Link);
+    EXPECT_TRUE(iface->state().focusable);
+    ASSERT_NE(iface->actionInterface(), nullptr);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(log.events, click);
+
+    log.events.clear();
+    l15->setEnabled(false);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    KeyClick(l15, Qt::Key_Space);
+    EXPECT_TRUE(log.events.empty());
 }
 
 TEST(LinkLookTest, CaptionAndColoursReadBack) {
