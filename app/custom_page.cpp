@@ -10,16 +10,19 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <utility>
 
 #include "app/page_host.hpp"
 #include "app/plan_views.hpp"
+#include "app/significance_text.hpp"
 #include "core/text.hpp"
 #include "custom/custom_forecast.hpp"
 #include "custom/formula.hpp"
 #include "plans/prediction.hpp"
+#include "stats/judged_runs.hpp"
 #include "ui/controls.hpp"
 #include "ui/hyper_linker.hpp"
 #include "ui/window_views.hpp"
@@ -162,15 +165,31 @@ void CustomPage::RefreshAlgorithmStats() {
     ReportListView* list = view_.algorithms;
     const std::optional<PredictionKind> kind = CustomKindFromCode(host_.Choices().customKind);
     const int window = IntegerValue(host_.Choices().statsWindow);
-    for (int r = 0; r < list->RowCount() && r < static_cast<int>(rows_.size()); ++r) {
+    const int rows = std::min(list->RowCount(), static_cast<int>(rows_.size()));
+    // Each row's significance, adjusted across the list, for the rows' tooltips.
+    std::vector<std::optional<OutOfSampleCheck>> checks(static_cast<size_t>(rows));
+    std::vector<double> pValues(static_cast<size_t>(rows), 1.0);
+    for (int r = 0; r < rows; ++r) {
         HitStats stats;  // zeros when the history cannot be judged
         if (kind) {
-            const auto texts = SplitAlgorithmText(rows_[static_cast<size_t>(r)].algorithmText);
-            if (auto computed = EvaluateAlgorithm(host_.History(), Compile(texts), *kind, window)) stats = *computed;
+            const FormulaSet formulas = Compile(SplitAlgorithmText(rows_[static_cast<size_t>(r)].algorithmText));
+            if (auto computed = EvaluateAlgorithm(host_.History(), formulas, *kind, window)) stats = *computed;
+            auto& check = checks[static_cast<size_t>(r)];
+            check = CheckOutOfSample(host_.History(), formulas, *kind, window, host_.HistoryDepth());
+            if (check) pValues[static_cast<size_t>(r)] = check->inSample.pValue;
         }
         list->SetCellText(r, kAccuracy, QString::number(stats.accuracy));
         list->SetCellText(r, kHitRun, QString::number(stats.hitRun));
         list->SetCellText(r, kMissRun, QString::number(stats.missRun));
+    }
+    const std::vector<double> adjusted = AdjustBenjaminiHochberg(pValues);
+    for (int r = 0; r < rows; ++r) {
+        const auto& check = checks[static_cast<size_t>(r)];
+        const QString hint = check ? ToQString(FiguresHint(check->inSample, adjusted[static_cast<size_t>(r)]) + "；" +
+                                               OutOfSampleText(*check))
+                                   : QString();
+        if (QTreeWidgetItem* item = list->topLevelItem(r))
+            for (int column = kName; column <= kMissRun; ++column) item->setToolTip(column, hint);
     }
 }
 
@@ -344,6 +363,7 @@ void CustomPage::StartSearch() {
     snapshot.threshold = IntegerValue(c.searchThreshold);
     snapshot.seed = seeds_();
     snapshot.workers = 1;
+    searched_ = snapshot;
 
     if (!search_) search_ = std::make_unique<AlgorithmSearch>();
     auto progress = std::make_shared<ProgressBox>();
@@ -405,10 +425,24 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
         RefreshCustomForecasts();
     }
     StatusStrip* status = view_.status;
+    if (QLabel* part = status->Part(kSearchStatusPart)) part->setToolTip(QString());
     switch (outcome.end) {
-        case SearchOutcome::End::Found:
-            status->SetPartText(kSearchStatusPart, ToQString("搜索完成：已找到算法（共试 %1 个）").arg(outcome.candidates));
+        case SearchOutcome::End::Found: {
+            QString line = ToQString("搜索完成：已找到算法（共试 %1 个）").arg(outcome.candidates);
+            QString hint;
+            // Found on the newest periods, so its figure there is high by construction: read it
+            // beside the periods it never saw and what chance alone finds among as many tries.
+            if (auto check = CheckOutOfSample(searched_.history, Compile(outcome.formulas), searched_.kind,
+                                              searched_.window, host_.HistoryDepth())) {
+                const double byChance = ByChanceCount(outcome.candidates, searched_.kind, searched_.window,
+                                                      searched_.criterion, searched_.threshold);
+                line += ToQString("　" + SearchFiguresText(*check, byChance));
+                hint = ToQString(ByChanceHint(byChance, outcome.candidates));
+            }
+            status->SetPartText(kSearchStatusPart, line);
+            if (QLabel* part = status->Part(kSearchStatusPart)) part->setToolTip(hint);
             break;
+        }
         case SearchOutcome::End::Stopped:
             status->SetPartText(kSearchStatusPart, ToQString("搜索已停止（共试 %1 个）").arg(outcome.candidates));
             break;

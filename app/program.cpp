@@ -18,6 +18,7 @@
 #include "app/custom_page.hpp"
 #include "app/history_grid.hpp"
 #include "app/plan_views.hpp"
+#include "app/stats_page.hpp"
 #include "core/draw_clock.hpp"
 #include "core/text.hpp"
 #include "net/cookie_store.hpp"
@@ -82,6 +83,7 @@ Program::Program(ProgramServices services, QObject* parent) : QObject(parent), s
 
 Program::~Program() {
     // The views reach into the window; let them go first.
+    stats_.reset();
     alerts_.reset();
     custom_.reset();
     plans_.reset();
@@ -98,6 +100,8 @@ MainWindow* Program::CreateMainWindow() {
     CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed};
     custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
     alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);
+    stats_ = std::make_unique<StatsPage>(window_->View(), host, state_.planLinks);
+    plans_->onMarked = [this] { stats_->ShowMarkHint(); };
     ShowChoices();
     return window_.data();
 }
@@ -150,6 +154,8 @@ void Program::ShowChoices() {
     ShowText(v.searchThreshold, c.searchThreshold);
     for (size_t i = 0; i < c.formulas.size(); ++i) ShowText(v.formulas[i], c.formulas[i]);
     ShowText(v.algorithmName, c.algorithmName);
+    ShowIndex(v.significanceKind, c.significanceKind);
+    ShowItem(v.significanceWindow, c.significanceWindow);
 }
 
 void Program::ChooseGame(int game) {
@@ -198,6 +204,7 @@ void Program::MainWindowCreated() {
     loadPlans(services_.freePlansStored, state_.freePlans);
     loadPlans(services_.namedPlansStored, state_.namedPlans);
     plans_->SetPlanLists(state_.freePlans, state_.namedPlans);
+    stats_->SetSources(state_.freePlans, state_.namedPlans, custom_->Algorithms());
     ApplyPlanGridLayout(grids_->free);
     grids_->namedComing.Bind(v.namedGrid);
     grids_->named.Bind(v.namedGrid);
@@ -253,6 +260,7 @@ void Program::FinishRefresh(int game, const std::string& body) {
     plans_->ShowNamedPlan();
     if (alerts_->StreakAlarmOpen()) alerts_->CheckStreakAlarm();
     if (custom_->Enabled()) custom_->RefreshCustomPage();
+    stats_->Refresh();
     if (haveDraw) {
         const DrawRecord& newest = state_.history.newest();
         const std::string previousCaption = ToUtf8(v.caption->text());
