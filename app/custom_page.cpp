@@ -10,7 +10,6 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -165,31 +164,15 @@ void CustomPage::RefreshAlgorithmStats() {
     ReportListView* list = view_.algorithms;
     const std::optional<PredictionKind> kind = CustomKindFromCode(host_.Choices().customKind);
     const int window = IntegerValue(host_.Choices().statsWindow);
-    const int rows = std::min(list->RowCount(), static_cast<int>(rows_.size()));
-    // Each row's significance, adjusted across the list, for the rows' tooltips.
-    std::vector<std::optional<OutOfSampleCheck>> checks(static_cast<size_t>(rows));
-    std::vector<double> pValues(static_cast<size_t>(rows), 1.0);
-    for (int r = 0; r < rows; ++r) {
+    for (int r = 0; r < list->RowCount() && r < static_cast<int>(rows_.size()); ++r) {
         HitStats stats;  // zeros when the history cannot be judged
         if (kind) {
-            const FormulaSet formulas = Compile(SplitAlgorithmText(rows_[static_cast<size_t>(r)].algorithmText));
-            if (auto computed = EvaluateAlgorithm(host_.History(), formulas, *kind, window)) stats = *computed;
-            auto& check = checks[static_cast<size_t>(r)];
-            check = CheckOutOfSample(host_.History(), formulas, *kind, window, host_.HistoryDepth());
-            if (check) pValues[static_cast<size_t>(r)] = check->inSample.pValue;
+            const auto texts = SplitAlgorithmText(rows_[static_cast<size_t>(r)].algorithmText);
+            if (auto computed = EvaluateAlgorithm(host_.History(), Compile(texts), *kind, window)) stats = *computed;
         }
         list->SetCellText(r, kAccuracy, QString::number(stats.accuracy));
         list->SetCellText(r, kHitRun, QString::number(stats.hitRun));
         list->SetCellText(r, kMissRun, QString::number(stats.missRun));
-    }
-    const std::vector<double> adjusted = AdjustBenjaminiHochberg(pValues);
-    for (int r = 0; r < rows; ++r) {
-        const auto& check = checks[static_cast<size_t>(r)];
-        const QString hint = check ? ToQString(FiguresHint(check->inSample, adjusted[static_cast<size_t>(r)]) + "；" +
-                                               OutOfSampleText(*check))
-                                   : QString();
-        if (QTreeWidgetItem* item = list->topLevelItem(r))
-            for (int column = kName; column <= kMissRun; ++column) item->setToolTip(column, hint);
     }
 }
 

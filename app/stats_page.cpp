@@ -1,7 +1,10 @@
 #include "app/stats_page.hpp"
 
 #include <QComboBox>
+#include <QEvent>
+#include <QObject>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/page_host.hpp"
@@ -120,8 +123,35 @@ std::vector<StatsRow> AlgorithmRows(const DrawHistory& history, const std::vecto
     return rows;
 }
 
+// Works out a widget's tooltip just before Qt shows it.
+class StatsPage::HoverWatch final : public QObject {
+public:
+    explicit HoverWatch(StatsPage& page) : page_(page) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip) {
+            if (watched == page_.view_.algorithms->viewport())
+                page_.ShowAlgorithmHints();
+            else
+                page_.ShowLinkHints();
+        }
+        return false;  // the widget shows what it now holds
+    }
+
+private:
+    StatsPage& page_;
+};
+
 StatsPage::StatsPage(const MainWindowView& view, PageHost& host, const PlanLinkTable& links)
-    : view_(view), host_(host), links_(links) {}
+    : view_(view), host_(host), links_(links), hover_(std::make_unique<HoverWatch>(*this)) {
+    for (int n = 1; n <= 16 + kNamedPlanCount; ++n)
+        if (HyperLinker* link = view_.Link(n)) link->installEventFilter(hover_.get());
+    view_.algorithms->viewport()->installEventFilter(hover_.get());
+}
+
+// Qt drops a destroyed filter from the widgets it watched.
+StatsPage::~StatsPage() = default;
 
 void StatsPage::SetSources(const std::vector<PlanDefinition>& freePlans, const std::vector<PlanDefinition>& namedPlans,
                            const std::vector<CustomAlgorithm>& algorithms) {
@@ -131,8 +161,7 @@ void StatsPage::SetSources(const std::vector<PlanDefinition>& freePlans, const s
 }
 
 void StatsPage::Refresh() {
-    RecomputeTable();
-    ShowLinkHints();
+    if (view_.tabs->CurrentIndex() == kPageIndex) RecomputeTable();
 }
 
 void StatsPage::RecomputeTable() {
@@ -171,7 +200,8 @@ void StatsPage::ShowLinkHints() {
             const StatsRow& row = rows[i];
             const std::string hint =
                 row.run ? WindowPrefix(window, kind) + FiguresHint(*row.run, row.adjusted) : std::string();
-            if (HyperLinker* link = view_.Link(links_[slot - 1])) link->setToolTip(ToQString(hint));
+            HyperLinker* link = view_.Link(links_[slot - 1]);
+            if (const QString text = ToQString(hint); link && link->toolTip() != text) link->setToolTip(text);
         }
     };
     if (const std::optional<PredictionKind> kind = FreeKindFromCode(c.freeKind)) {
@@ -181,6 +211,31 @@ void StatsPage::ShowLinkHints() {
     if (const std::optional<PredictionKind> kind = NamedKindFromCode(c.namedKind)) {
         const int window = IntegerValue(c.markWindow);
         show(PlanGroupRows(history, *namedPlans_, StatsGroup::NamedPlans, *kind, window), 17, window, *kind);
+    }
+}
+
+void StatsPage::ShowAlgorithmHints() {
+    if (!algorithms_) return;
+    const UserChoices& c = host_.Choices();
+    ReportListView* list = view_.algorithms;
+    const std::optional<PredictionKind> kind = CustomKindFromCode(c.customKind);
+    const int rows = std::min(list->RowCount(), static_cast<int>(algorithms_->size()));
+    std::vector<std::optional<OutOfSampleCheck>> checks(static_cast<size_t>(rows));
+    std::vector<double> pValues(static_cast<size_t>(rows), 1.0);
+    for (size_t r = 0; kind && r < checks.size(); ++r) {
+        checks[r] = CheckOutOfSample(host_.History(), CompileAlgorithmText((*algorithms_)[r].algorithmText), *kind,
+                                     IntegerValue(c.statsWindow), host_.HistoryDepth());
+        if (checks[r]) pValues[r] = checks[r]->inSample.pValue;
+    }
+    const std::vector<double> adjusted = AdjustBenjaminiHochberg(pValues);
+    constexpr int kShownColumns = 4;  // 算法名称 正确率 当前连中 当前连挂
+    for (int r = 0; r < rows; ++r) {
+        const auto& check = checks[static_cast<size_t>(r)];
+        const QString hint =
+            check ? ToQString(FiguresHint(check->inSample, adjusted[static_cast<size_t>(r)]) + "；" + OutOfSampleText(*check))
+                  : QString();
+        if (QTreeWidgetItem* item = list->topLevelItem(r))
+            for (int column = 0; column < kShownColumns; ++column) item->setToolTip(column, hint);
     }
 }
 

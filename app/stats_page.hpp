@@ -1,8 +1,10 @@
 #pragma once
 // 【统计检验】: every free plan, named plan and stored algorithm of the chosen game judged against
 // chance for one play type and window, in a table the user sorts; and the same figures in short
-// form where the other pages show a plan (the plan links' tooltips, 标签13's tooltip).
+// form where the other pages show a plan or an algorithm: the tooltips of the plan links, of
+// 标签13 and of the rows of the algorithm list.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,17 +51,25 @@ public:
     static constexpr int kPageIndex = 5;  // of 选择夹1
 
     StatsPage(const MainWindowView& view, PageHost& host, const PlanLinkTable& links);
+    ~StatsPage();
 
     // The lists the rows come from; kept by the program and the custom page, read here.
     void SetSources(const std::vector<PlanDefinition>& freePlans, const std::vector<PlanDefinition>& namedPlans,
                     const std::vector<CustomAlgorithm>& algorithms);
 
-    // After every refresh pass: the table and the plan links' tooltips.
+    // After every refresh pass: the table, while its page is shown (showing the page
+    // recomputes it), so a pass does not fill a table nobody sees.
     void Refresh();
     void RecomputeTable();
-    // The plan links' tooltips: free plans for the free page's play type over the periods it
-    // shows, named plans for the named page's play type over the marking window.
+    // The tooltips are worked out when the user points at a link or a row (a refresh changes
+    // every one of them, and setting 72 tooltips costs more than the pass itself), and are
+    // also public for the program's own use.
+    // The plan links': free plans for the free page's play type over the periods it shows,
+    // named plans for the named page's play type over the marking window.
     void ShowLinkHints();
+    // The algorithm list's rows: for the custom page's play type and window, adjusted across
+    // the list, with the periods of the history past the window out of sample.
+    void ShowAlgorithmHints();
     // 标签13's tooltip: the figures of the line the last marking wrote.
     void ShowMarkHint();
     void ChooseKind(int index);    // 组合框20
@@ -69,6 +79,8 @@ public:
     const std::vector<StatsRow>& Rows() const { return rows_; }
 
 private:
+    class HoverWatch;
+
     const MainWindowView& view_;
     PageHost& host_;
     const PlanLinkTable& links_;
@@ -76,6 +88,7 @@ private:
     const std::vector<PlanDefinition>* namedPlans_ = nullptr;
     const std::vector<CustomAlgorithm>* algorithms_ = nullptr;
     std::vector<StatsRow> rows_;
+    std::unique_ptr<HoverWatch> hover_;
 };
 
 }  // namespace qivra

@@ -1,11 +1,10 @@
-// 【统计检验】's choices, and the plan pages' events after which the plan links' tooltips follow.
+// 【统计检验】's choices and the showing of its page.
 #include <QComboBox>
 
 #include "app/program.hpp"
 #include "app/stats_page.hpp"
 #include "program/event_map.hpp"
 #include "ui/controls.hpp"
-#include "ui/hyper_linker.hpp"
 #include "ui/main_window.hpp"
 
 namespace qivra {
@@ -19,13 +18,6 @@ void ConnectStatsEvents(Program& program) {
     QObject::connect(v.tabs, &TabBox::currentChanged, p, [p](int index) {
         if (index == StatsPage::kPageIndex) p->Stats().RecomputeTable();
     });
-
-    // Connected after the plan pages' own handlers, so these run once the new choice is in.
-    auto hints = [p] { p->Stats().ShowLinkHints(); };
-    for (int n = 90; n <= 94; ++n) QObject::connect(v.Link(n), &HyperLinker::leftReleased, p, hints);
-    for (int n = 95; n <= 102; ++n) QObject::connect(v.Link(n), &HyperLinker::leftReleased, p, hints);
-    QObject::connect(v.Link(88), &HyperLinker::leftReleased, p, hints);
-    QObject::connect(v.markWindow, &QComboBox::currentTextChanged, p, hints);
 }
 
 }  // namespace qivra

@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,6 +99,13 @@ protected:
     SortTable* table() { return Control<SortTable>("统计表格1"); }
     const DrawHistory& History() { return program_->State().history; }
     std::string Cell(int row, int column) { return table()->CellText(row, column).toStdString(); }
+    // What the user sees pointing at a widget: the tooltip it holds once Qt asks for it.
+    static QString Hover(QWidget* w, QPoint at = {}) {
+        if (at.isNull()) at = w->rect().center();
+        QHelpEvent event(QEvent::ToolTip, at, w->mapToGlobal(at));
+        QCoreApplication::sendEvent(w, &event);
+        return w->toolTip();
+    }
 
     // The rows the page should show, straight from the statistics layer.
     struct Expected {
@@ -264,17 +272,17 @@ TEST_F(StatsPageTest, PlanLinksLabel13AndTheAlgorithmListCarryTheFiguresInShortF
                          FiguresHint(run, AdjustBenjaminiHochberg(p)[static_cast<size_t>(index)]));
     };
     // Free plans over the 100 periods their page shows, named plans over the marking window.
-    EXPECT_EQ(link(1)->toolTip(), hint(st.freePlans, 0, PredictionKind::Combination, 100));
-    EXPECT_EQ(link(16)->toolTip(), hint(st.freePlans, 15, PredictionKind::Combination, 100));
-    EXPECT_EQ(link(72)->toolTip(), hint(st.namedPlans, 55, PredictionKind::Combination, 20));
+    EXPECT_EQ(link(1)->toolTip(), QString());  // worked out when pointed at
+    EXPECT_EQ(Hover(link(1)), hint(st.freePlans, 0, PredictionKind::Combination, 100));
+    EXPECT_EQ(Hover(link(16)), hint(st.freePlans, 15, PredictionKind::Combination, 100));
+    EXPECT_EQ(Hover(link(72)), hint(st.namedPlans, 55, PredictionKind::Combination, 20));
     EXPECT_TRUE(link(1)->toolTip().contains(ToQString("（机会 ")));
     QTest::mouseClick(link(91), Qt::LeftButton);  // 大小 on the free page
-    EXPECT_EQ(link(5)->toolTip(), hint(st.freePlans, 4, PredictionKind::Size, 100));
+    EXPECT_EQ(Hover(link(5)), hint(st.freePlans, 4, PredictionKind::Size, 100));
     QTest::mouseClick(link(100), Qt::LeftButton);  // 杀4N on the named page
-    EXPECT_EQ(link(20)->toolTip(), hint(st.namedPlans, 3, PredictionKind::Kill4N, 20));
-    auto* markWindow = Control<QComboBox>("组合框4");
-    markWindow->setCurrentIndex(3);  // 50
-    EXPECT_EQ(link(20)->toolTip(), hint(st.namedPlans, 3, PredictionKind::Kill4N, 50));
+    EXPECT_EQ(Hover(link(20)), hint(st.namedPlans, 3, PredictionKind::Kill4N, 20));
+    Control<QComboBox>("组合框4")->setCurrentIndex(3);  // 50
+    EXPECT_EQ(Hover(link(20)), hint(st.namedPlans, 3, PredictionKind::Kill4N, 50));
 
     // 标签13 keeps its line; its tooltip carries the chosen plan's figures of the same marking.
     QTest::mouseClick(link(42), Qt::LeftButton);  // 清新计划B, plan 26, marks at once
@@ -293,6 +301,8 @@ TEST_F(StatsPageTest, PlanLinksLabel13AndTheAlgorithmListCarryTheFiguresInShortF
         p.push_back(checks.back().inSample.pValue);
     }
     const std::vector<double> adjusted = AdjustBenjaminiHochberg(p);
+    QTreeWidgetItem* last = list->topLevelItem(list->RowCount() - 1);
+    Hover(list->viewport(), list->visualItemRect(last).center());
     for (int r = 0; r < list->RowCount(); ++r) {
         const QString expected = ToQString(FiguresHint(checks[static_cast<size_t>(r)].inSample, adjusted[static_cast<size_t>(r)]) +
                                            "；" + OutOfSampleText(checks[static_cast<size_t>(r)]));
