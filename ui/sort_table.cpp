@@ -14,9 +14,14 @@ constexpr int kSortKeyRole = Qt::UserRole;
 // every number in ascending order.
 class SortItem final : public QTableWidgetItem {
 public:
-    explicit SortItem(const SortTableCell& cell) : QTableWidgetItem(cell.text) {
-        if (cell.key && !std::isnan(*cell.key)) setData(kSortKeyRole, *cell.key);
-        setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    SortItem() { setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable); }
+
+    void Show(const SortTableCell& cell, const std::optional<QColor>& background) {
+        if (text() != cell.text) setText(cell.text);
+        const QVariant key = cell.key && !std::isnan(*cell.key) ? QVariant(*cell.key) : QVariant();
+        if (data(kSortKeyRole) != key) setData(kSortKeyRole, key);
+        const QBrush brush = background ? QBrush(*background) : QBrush();
+        if (this->background() != brush) setBackground(brush);
     }
 
     bool operator<(const QTableWidgetItem& other) const override {
@@ -54,16 +59,20 @@ void SortTable::SetColumns(const QStringList& titles, const QList<int>& widths) 
 void SortTable::SetRows(const std::vector<SortTableRow>& rows) {
     // Sorting while filling would move rows under the loop; it is switched back on at the end,
     // which sorts once by the user's column.
+    // The items already there are written over (whichever rows they sort into): a recompute
+    // changes a few figures, and only those cells change.
     setSortingEnabled(false);
     setRowCount(static_cast<int>(rows.size()));
+    const SortTableCell empty;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const SortTableRow& row = rows[static_cast<size_t>(r)];
         for (int c = 0; c < columnCount(); ++c) {
-            const SortTableCell cell = static_cast<size_t>(c) < row.cells.size() ? row.cells[static_cast<size_t>(c)]
-                                                                                 : SortTableCell{};
-            auto* item = new SortItem(cell);
-            if (row.background) item->setBackground(*row.background);
-            setItem(r, c, item);
+            auto* cell = static_cast<SortItem*>(item(r, c));
+            if (!cell) {
+                cell = new SortItem;
+                setItem(r, c, cell);
+            }
+            cell->Show(static_cast<size_t>(c) < row.cells.size() ? row.cells[static_cast<size_t>(c)] : empty, row.background);
         }
     }
     setSortingEnabled(true);

@@ -211,12 +211,18 @@ TEST_F(StatsPageTest, AgainstABiasedServiceTheAlwaysBigAlgorithmStandsOutAndAgai
         ASSERT_NO_FATAL_FAILURE(Start());
         // The defaults: 大小 over 100 periods.
         ASSERT_EQ(table()->RowCount(), 72 + static_cast<int>(kStored.size()));
-        std::vector<int> calls;
-        for (int r = 0; r < table()->RowCount(); ++r) {
-            const bool called = Cell(r, kMark) == "是";
-            if (called) calls.push_back(r);
-            EXPECT_EQ(table()->item(r, kName)->background().color() == marked, called) << Cell(r, kName);
-        }
+        // The rows called better than chance, each in the marking colour and no other.
+        auto calledRows = [&] {
+            std::vector<int> calls;
+            for (int r = 0; r < table()->RowCount(); ++r) {
+                const bool called = Cell(r, kMark) == "是";
+                if (called) calls.push_back(r);
+                EXPECT_EQ(table()->item(r, kName)->background().color() == marked, called) << Cell(r, kName);
+                EXPECT_EQ(table()->item(r, kP)->background().color() == marked, called) << Cell(r, kName);
+            }
+            return calls;
+        };
+        const std::vector<int> calls = calledRows();
         if (bias > 0) {
             EXPECT_NE(std::find(calls.begin(), calls.end(), kAlwaysBig), calls.end());
             EXPECT_EQ(std::find(calls.begin(), calls.end(), kAlwaysSmall), calls.end());
@@ -227,6 +233,11 @@ TEST_F(StatsPageTest, AgainstABiasedServiceTheAlwaysBigAlgorithmStandsOutAndAgai
         EXPECT_TRUE(Control<QLabel>("标签20")->text().endsWith(
             ToQString("优于机会" + std::to_string(calls.size()) + "个（校正后p值＜0.05，三类分别校正）")))
             << Control<QLabel>("标签20")->text().toStdString();
+        // Another play type: 全大 forecasts 单 every period, which the high sums do not favour,
+        // and a row's colour goes with its call.
+        Pick("组合框20", 2);
+        const std::vector<int> parityCalls = calledRows();
+        EXPECT_EQ(std::find(parityCalls.begin(), parityCalls.end(), kAlwaysBig), parityCalls.end());
     }
 }
 
