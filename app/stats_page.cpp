@@ -145,6 +145,7 @@ private:
 
 StatsPage::StatsPage(const MainWindowView& view, PageHost& host, const PlanLinkTable& links)
     : view_(view), host_(host), links_(links), hover_(std::make_unique<HoverWatch>(*this)) {
+    view_.significanceSummary->setTextFormat(Qt::PlainText);
     for (int n = 1; n <= 16 + kNamedPlanCount; ++n)
         if (HyperLinker* link = view_.Link(n)) link->installEventFilter(hover_.get());
     view_.algorithms->viewport()->installEventFilter(hover_.get());
