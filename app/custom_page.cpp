@@ -17,10 +17,12 @@
 
 #include "app/page_host.hpp"
 #include "app/plan_views.hpp"
+#include "app/significance_text.hpp"
 #include "core/text.hpp"
 #include "custom/custom_forecast.hpp"
 #include "custom/formula.hpp"
 #include "plans/prediction.hpp"
+#include "stats/judged_runs.hpp"
 #include "ui/controls.hpp"
 #include "ui/hyper_linker.hpp"
 #include "ui/window_views.hpp"
@@ -352,6 +354,7 @@ void CustomPage::StartSearch() {
     snapshot.threshold = IntegerValue(c.searchThreshold);
     snapshot.seed = seeds_();
     snapshot.workers = 1;
+    searched_ = snapshot;
 
     if (!search_) search_ = std::make_unique<AlgorithmSearch>();
     auto progress = std::make_shared<ProgressBox>();
@@ -413,10 +416,24 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
         RefreshCustomForecasts();
     }
     StatusStrip* status = view_.status;
+    if (QLabel* part = status->Part(kSearchStatusPart)) part->setToolTip(QString());
     switch (outcome.end) {
-        case SearchOutcome::End::Found:
-            status->SetPartText(kSearchStatusPart, ToQString("搜索完成：已找到算法（共试 %1 个）").arg(outcome.candidates));
+        case SearchOutcome::End::Found: {
+            QString line = ToQString("搜索完成：已找到算法（共试 %1 个）").arg(outcome.candidates);
+            QString hint;
+            // Found on the newest periods, so its figure there is high by construction: read it
+            // beside the periods it never saw and what chance alone finds among as many tries.
+            if (auto check = CheckOutOfSample(searched_.history, Compile(outcome.formulas), searched_.kind,
+                                              searched_.window, host_.HistoryDepth())) {
+                const double byChance = ByChanceCount(outcome.candidates, searched_.kind, searched_.window,
+                                                      searched_.criterion, searched_.threshold);
+                line += ToQString("　" + SearchFiguresText(*check, byChance));
+                hint = ToQString(ByChanceHint(byChance, outcome.candidates));
+            }
+            status->SetPartText(kSearchStatusPart, line);
+            if (QLabel* part = status->Part(kSearchStatusPart)) part->setToolTip(hint);
             break;
+        }
         case SearchOutcome::End::Stopped:
             status->SetPartText(kSearchStatusPart, ToQString("搜索已停止（共试 %1 个）").arg(outcome.candidates));
             break;

@@ -90,6 +90,7 @@ private:
     std::unique_ptr<AlgorithmSearch> search_;
     std::shared_ptr<ProgressBox> progress_;
     QTimer* searchWatch_ = nullptr;
+    SearchSnapshot searched_;  // what the last search judged, for its result's figures
     bool searching_ = false;
 };
 

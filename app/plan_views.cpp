@@ -122,6 +122,7 @@ void PlanViews::MarkNamedPlans() {
             link->SetTextColour(ToQColor(marked ? c.markColour : colours::kBlack));
     }
     if (!result.statsLine.empty()) view_.namedStats->setText(ToQString(result.statsLine));
+    if (onMarked) onMarked();
 }
 
 }  // namespace qivra

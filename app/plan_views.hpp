@@ -3,6 +3,7 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <vector>
 
 #include "app/program_state.hpp"
@@ -40,6 +41,9 @@ public:
     // Slot s is the link of links[s - 1]; slots without a link are skipped.
     void HighlightLink(int first, int count, int chosen);
     void MarkNamedPlans();
+
+    // Called after every marking, once 标签13 shows its line.
+    std::function<void()> onMarked;
 
 private:
     // The filter remembers what it wrote; anything else that may have written the grid since

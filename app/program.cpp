@@ -19,6 +19,7 @@
 #include "app/history_grid.hpp"
 #include "app/kept_choices.hpp"
 #include "app/plan_views.hpp"
+#include "app/stats_page.hpp"
 #include "core/draw_clock.hpp"
 #include "core/text.hpp"
 #include "net/cookie_store.hpp"
@@ -88,6 +89,7 @@ Program::~Program() {
     fetcher_.reset();
     delete connecting_.data();
     // The views reach into the window; let them go first.
+    stats_.reset();
     alerts_.reset();
     custom_.reset();
     plans_.reset();
@@ -104,6 +106,8 @@ MainWindow* Program::CreateMainWindow() {
     CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed};
     custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
     alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);
+    stats_ = std::make_unique<StatsPage>(window_->View(), host, state_.planLinks);
+    plans_->onMarked = [this] { stats_->ShowMarkHint(); };
     RestoreKeptChoices();
     // Where the user left the window is kept as the program ends.
     connect(window_.data(), &MainWindow::beingDestroyed, this, &Program::KeepChoices);
@@ -183,6 +187,8 @@ void Program::ShowChoices() {
     ShowText(v.searchThreshold, c.searchThreshold);
     for (size_t i = 0; i < c.formulas.size(); ++i) ShowText(v.formulas[i], c.formulas[i]);
     ShowText(v.algorithmName, c.algorithmName);
+    ShowIndex(v.significanceKind, c.significanceKind);
+    ShowItem(v.significanceWindow, c.significanceWindow);
 }
 
 void Program::ChooseGame(int game) {
@@ -232,6 +238,7 @@ void Program::MainWindowCreated() {
     loadPlans(services_.freePlansStored, state_.freePlans);
     loadPlans(services_.namedPlansStored, state_.namedPlans);
     plans_->SetPlanLists(state_.freePlans, state_.namedPlans);
+    stats_->SetSources(state_.freePlans, state_.namedPlans, custom_->Algorithms());
     ApplyPlanGridLayout(grids_->free);
     grids_->namedComing.Bind(v.namedGrid);
     grids_->named.Bind(v.namedGrid);
@@ -297,6 +304,7 @@ void Program::FinishRefresh(int game, const std::string& body) {
     plans_->ShowNamedPlan();
     if (alerts_->StreakAlarmOpen()) alerts_->CheckStreakAlarm();
     if (custom_->Enabled()) custom_->RefreshCustomPage();
+    stats_->Refresh();
     if (haveDraw) {
         const DrawRecord& newest = state_.history.newest();
         const std::string previousCaption = ToUtf8(v.caption->text());

@@ -34,6 +34,8 @@ class HttpSession;
 class MessageBoxes;
 class PlanViews;
 class SoundPlayer;
+class StatsPage;
+struct MainWindowView;
 struct PlanGrids;
 
 // What the program is given by its creator: main passes the compiled-in settings and leaves the
@@ -77,6 +79,7 @@ public:
     PlanViews& Plans() { return *plans_; }
     CustomPage& Custom() { return *custom_; }
     AlertViews& Alerts() { return *alerts_; }
+    StatsPage& Stats() { return *stats_; }
     MessageBoxes& Messages() override { return *services_.messages; }
 
     // One refresh at a time: a request while one is in flight runs once after it.
@@ -138,6 +141,7 @@ private:
     std::unique_ptr<PlanViews> plans_;
     std::unique_ptr<CustomPage> custom_;
     std::unique_ptr<AlertViews> alerts_;
+    std::unique_ptr<StatsPage> stats_;
     bool refreshing_ = false;
     bool refreshPending_ = false;
     bool firstRefreshAnnounced_ = false;

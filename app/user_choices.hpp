@@ -47,6 +47,10 @@ struct UserChoices {
     std::array<std::string, 3> formulas{"[1]+[8]+[9]+[12]/[8]*[6]", "[9]+[5]+2+[2]", "[1]*[9]+[5]/[2]+[10]"};  // 编辑框5..7
     std::string algorithmName = "Qivra超神算法";  // 编辑框8
 
+    // 【统计检验】
+    int significanceKind = 1;                   // 组合框20, index 0..8 in the named-view order: 大小
+    std::string significanceWindow = "100";     // 组合框21, the periods counted
+
     friend bool operator==(const UserChoices&, const UserChoices&) = default;
 };
 

@@ -23,6 +23,7 @@ void ConnectEventMap(Program& program) {
     ConnectPlanEvents(program);
     ConnectCustomEvents(program);
     ConnectAlertEvents(program);
+    ConnectStatsEvents(program);
 }
 
 }  // namespace qivra

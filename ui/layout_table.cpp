@@ -14,6 +14,7 @@
 #include "ui/integer_edit.hpp"
 #include "ui/keyboard_access.hpp"
 #include "ui/qt_support.hpp"
+#include "ui/sort_table.hpp"
 
 namespace qivra {
 
@@ -78,17 +79,31 @@ QWidget* MakeGrid(const ControlRow& row, QWidget* parent) {
     return new EGrid(parent, 101, std::max(columns, 1), shown);
 }
 
-QWidget* MakeListView(const ControlRow& row, QWidget* parent) {
-    auto* list = new ReportListView(parent);
-    QStringList titles;
-    QList<int> widths;
+// "title:width|…" of a ListView or SortTable row.
+void ColumnsOf(const ControlRow& row, QStringList& titles, QList<int>& widths) {
     for (const QString& column : Pieces(row.items)) {
         titles.append(column.section(QLatin1Char(':'), 0, 0));
         widths.append(column.section(QLatin1Char(':'), 1, 1).toInt());
     }
+}
+
+QWidget* MakeListView(const ControlRow& row, QWidget* parent) {
+    auto* list = new ReportListView(parent);
+    QStringList titles;
+    QList<int> widths;
+    ColumnsOf(row, titles, widths);
     list->SetColumns(titles, widths);
     for (const QString& first : Pieces(row.text)) list->SetCellText(list->InsertRow(list->RowCount()), 0, first);
     return list;
+}
+
+QWidget* MakeSortTable(const ControlRow& row, QWidget* parent) {
+    auto* table = new SortTable(parent);
+    QStringList titles;
+    QList<int> widths;
+    ColumnsOf(row, titles, widths);
+    table->SetColumns(titles, widths);
+    return table;
 }
 
 QWidget* MakeStatusBar(const ControlRow& row, QWidget* parent) {
@@ -150,6 +165,8 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
             return MakeStatusBar(row, parent);
         case ControlKind::Tab:
             return MakeTab(row, parent);
+        case ControlKind::SortTable:
+            return MakeSortTable(row, parent);
     }
     return new QWidget(parent);
 }

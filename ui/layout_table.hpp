@@ -29,6 +29,7 @@ enum class ControlKind {
     PicBox,
     StatusBar,
     Tab,
+    SortTable,
 };
 
 // State and style flags of a row.
@@ -61,7 +62,7 @@ struct ControlRow {
     unsigned flags = 0;
     std::optional<Rgb> textColour = {};
     std::optional<Rgb> background = {};
-    // ComboBox: items, '|'-separated. ListView: columns as "title:width", '|'-separated.
+    // ComboBox: items, '|'-separated. ListView, SortTable: columns as "title:width", '|'-separated.
     std::string items = {};
     int selected = -1;  // ComboBox index
 };

@@ -81,7 +81,7 @@ std::vector<ControlRow> BuildLayout() {
         {"编辑框1", EditBox, "", 56, 496, 72, 24, "100", kIntegerOnly | kSpinArrows},
         {"按钮1", Button, "", 152, 496, 64, 24, "刷新"},
         {"选择夹1", Tab, "", 224, 152, 896, 592,
-         " 【 预测显示 】 | 【 会员计划 】 | 【 走势统计 】 | 【 火车报警 】 | 【 自定义算法 】 "},
+         " 【 预测显示 】 | 【 会员计划 】 | 【 走势统计 】 | 【 火车报警 】 | 【 自定义算法 】 | 【 统计检验 】 "},
         // Along the window's lower edge rather than over the draw panel.
         {"状态条1", StatusBar, "", 0, 778, 1129, 24, "", 0, {}, {}, "130|150|300"},
     };
@@ -190,6 +190,18 @@ std::vector<ControlRow> BuildLayout() {
     AddKindLinks(t, p4, 74, 344, {72, 103, 134, 165, 196, 227, 258, 288},
                  {"组合", "大小", "单双", "杀组", "杀3N", "杀4N", "杀双组", "双项"});
     t.push_back({"高级表格5", EGrid, p4, 416, 32, 464, 552, "", 0, {}, {}, "10:7"});
+
+    // Page 5: every plan and stored algorithm against chance.
+    const std::string p5 = "选择夹1/5";
+    t.insert(t.end(), {
+        {"透明标签20", TransLabel, p5, 8, 40, 40, 24, "玩法："},
+        {"组合框20", ComboBox, p5, 48, 40, 80, 24, "", 0, {}, {}, "组合|大小|单双|杀组|杀3N|杀4N|双组|双项|杀双组", 1},
+        {"透明标签21", TransLabel, p5, 144, 40, 40, 24, "统计："},
+        {"组合框21", ComboBox, p5, 184, 40, 56, 24, "", 0, {}, {}, kPeriodCounts, 8},
+        {"标签20", Label, p5, 256, 40, 624, 24, "", kLeftAligned, kMaroon},
+        {"统计表格1", SortTable, p5, 8, 72, 880, 512, "", 0, {}, {},
+         "名称:96|类别:72|正确:44|期望:52|准确率:56|机会:52|p值:64|校正后:64|样本外:64|样本外期望:72|样本外p值:72|优于机会:64"},
+    });
     return t;
 }
 

@@ -13,6 +13,7 @@
 #include "ui/egrid.hpp"
 #include "ui/hyper_linker.hpp"
 #include "ui/integer_edit.hpp"
+#include "ui/sort_table.hpp"
 
 namespace qivra {
 namespace {
@@ -81,6 +82,11 @@ MainWindowView ResolveMainWindowView(const QWidget& w) {
     v.algorithmName = Require<QLineEdit>(w, "编辑框8");
     v.algorithms = Require<ReportListView>(w, "超级列表框2");
     v.customGrid = Require<EGrid>(w, "高级表格5");
+
+    v.significanceKind = Require<QComboBox>(w, "组合框20");
+    v.significanceWindow = Require<QComboBox>(w, "组合框21");
+    v.significanceSummary = Require<ClickLabel>(w, "标签20");
+    v.significanceTable = Require<SortTable>(w, "统计表格1");
 
     for (int n = 1; n < MainWindowView::kLinkCount; ++n)
         if (n != 83) v.links[static_cast<size_t>(n)] = Require<HyperLinker>(w, Numbered("超级链接框", n));

@@ -25,6 +25,7 @@ class EGrid;
 class HyperLinker;
 class IntegerEdit;
 class ReportListView;
+class SortTable;
 class StatusStrip;
 class TabBox;
 
@@ -85,6 +86,12 @@ struct MainWindowView {
     QLineEdit* algorithmName = nullptr;           // 编辑框8
     ReportListView* algorithms = nullptr;         // 超级列表框2
     EGrid* customGrid = nullptr;                  // 高级表格5
+
+    // 【统计检验】
+    QComboBox* significanceKind = nullptr;        // 组合框20 玩法
+    QComboBox* significanceWindow = nullptr;      // 组合框21 统计
+    ClickLabel* significanceSummary = nullptr;    // 标签20
+    SortTable* significanceTable = nullptr;       // 统计表格1
 
     // 超级链接框n at index n; the layout has no 超级链接框83.
     static constexpr int kLinkCount = 103;

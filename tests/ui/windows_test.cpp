@@ -210,9 +210,15 @@ TEST_F(MainWindowTest, FontsFollowTheLayout) {
 TEST_F(MainWindowTest, PagesListsStatusBarTimerAndMenu) {
     TabBox* tabs = window_->Tabs();
     const char* captions[] = {" 【 预测显示 】 ", " 【 会员计划 】 ", " 【 走势统计 】 ", " 【 火车报警 】 ",
-                              " 【 自定义算法 】 "};
-    ASSERT_EQ(tabs->PageCount(), 5);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(tabs->PageCaption(i), ToQString(captions[i]));
+                              " 【 自定义算法 】 ", " 【 统计检验 】 "};
+    ASSERT_EQ(tabs->PageCount(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(tabs->PageCaption(i), ToQString(captions[i]));
+    // 按钮4 reaches into the header strip right of the tabs; no tab may lie under it.
+    const QRect button = Get("按钮4")->geometry();
+    for (int i = 0; i < 6; ++i) {
+        const QRect tab = tabs->Bar()->tabRect(i).translated(tabs->Bar()->mapTo(window_, QPoint(0, 0)));
+        EXPECT_FALSE(tab.intersects(button)) << i << ": tab " << tab.left() << ".." << tab.right();
+    }
     EXPECT_EQ(tabs->CurrentIndex(), 0);
     EXPECT_EQ(tabs->Bar()->height(), 32);
 
