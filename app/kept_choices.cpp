@@ -113,6 +113,8 @@ const std::vector<Entry>& Entries() {
             Index("custom/generator", &UserChoices::generatorMode, 0, 1),
             Index("custom/criterion", &UserChoices::searchCriterion, 0, 3),
             Number("custom/threshold", &UserChoices::searchThreshold, -999999, 999999),
+            Index("significance/kind", &UserChoices::significanceKind, 0, 8),
+            PeriodCount("significance/periods", &UserChoices::significanceWindow),
         };
         static const char* const kFamilies[] = {"alarm/family1", "alarm/family2", "alarm/family3", "alarm/family4",
                                                 "alarm/family5", "alarm/family6", "alarm/family7"};

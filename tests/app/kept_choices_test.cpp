@@ -118,6 +118,17 @@ TEST_F(KeptChoicesTest, EveryKeptChoiceSurvivesARestart) {
              EXPECT_EQ(program_->Choices().customKind, 5);
              for (int n = 74; n <= 81; ++n) EXPECT_EQ(v().Link(n)->Background() == kChosen, n == 78) << n;
          }},
+        {"significance play type and periods",
+         [&] {
+             v().significanceKind->setCurrentIndex(2);
+             Q_EMIT v().significanceKind->activated(2);
+             v().significanceWindow->setCurrentIndex(0);
+             Q_EMIT v().significanceWindow->activated(0);
+         },
+         [&] {
+             EXPECT_EQ(v().significanceKind->currentIndex(), 2);
+             EXPECT_EQ(v().significanceWindow->currentText(), QStringLiteral("20"));
+         }},
         {"window position", [&] { window().move(40, 30); }, [&] { EXPECT_EQ(window().pos(), QPoint(40, 30)); }},
     };
     for (const KeptRow& row : rows) {
