@@ -35,7 +35,7 @@ protected:
         program_ = std::make_unique<Program>(KeptServices());
         program_->CreateMainWindow();
         ConnectEventMap(*program_);
-        ASSERT_TRUE(program_->Start());
+        ASSERT_TRUE(RunStart());
         ASSERT_TRUE(WaitForRefresh());
     }
     void WriteFile(const QByteArray& bytes) {
@@ -257,7 +257,7 @@ TEST_F(KeptChoicesTest, RestoredChoicesCostOneRefresh) {
     program_->CreateMainWindow();
     ConnectEventMap(*program_);
     QSignalSpy refreshes(program_.get(), &Program::refreshFinished);
-    ASSERT_TRUE(program_->Start());
+    ASSERT_TRUE(RunStart());
     ASSERT_TRUE(QTest::qWaitFor([&] { return refreshes.count() > 0 && !program_->RefreshInFlight(); }, 20000));
     QTest::qWait(200);
     EXPECT_EQ(refreshes.count(), 1);

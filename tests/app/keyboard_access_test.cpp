@@ -84,7 +84,7 @@ protected:
         program_ = std::make_unique<Program>(std::move(s));
         program_->CreateMainWindow();
         ConnectEventMap(*program_);
-        ASSERT_TRUE(program_->Start());
+        ASSERT_TRUE(RunStart());
         ASSERT_TRUE(WaitForRefresh());
     }
     const MainWindowView& v() { return window().View(); }

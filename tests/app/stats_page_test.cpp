@@ -80,7 +80,7 @@ protected:
         program_ = std::make_unique<Program>(std::move(s));
         program_->CreateMainWindow();
         ConnectEventMap(*program_);
-        ASSERT_TRUE(program_->Start());
+        ASSERT_TRUE(RunStart());
         ASSERT_TRUE(WaitForRefresh());
         QTest::mouseClick(Control<QPushButton>("按钮4"), Qt::LeftButton);
         ASSERT_TRUE(program_->Custom().Enabled());
