@@ -2,11 +2,11 @@
 # Builds the libFuzzer targets with clang (address and undefined-behaviour sanitizers) and runs
 # one or all of them for the given number of seconds each, at low priority.
 #   scripts/fuzz.sh <target|all> <seconds> [extra libFuzzer flags...]
-# Targets: feed remote_config store formula plan_list cookies headers archive_csv.
+# Targets: feed remote_config store formula plan_list cookies headers archive_csv kept_choices.
 # New inputs go to build/rel-fuzz/corpus/<target>; findings to build/rel-fuzz/findings/<target>.
 source "$(dirname "$0")/setup-common.sh"
 
-QIVRA_FUZZ_TARGETS=(feed remote_config store formula plan_list cookies headers archive_csv)
+QIVRA_FUZZ_TARGETS=(feed remote_config store formula plan_list cookies headers archive_csv kept_choices)
 target="${1:?usage: scripts/fuzz.sh <target|all> <seconds> [libFuzzer flags]}"
 seconds="${2:?usage: scripts/fuzz.sh <target|all> <seconds> [libFuzzer flags]}"
 shift 2

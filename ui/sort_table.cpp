@@ -42,6 +42,8 @@ SortTable::SortTable(QWidget* parent) : QTableWidget(parent) {
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
     setWordWrap(false);
+    // Tab leaves the table for the next control; the arrow keys move between its cells.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(22);
     horizontalHeader()->setSortIndicatorShown(true);
