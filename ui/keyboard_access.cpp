@@ -126,10 +126,11 @@ void MakeEnterClick(QAbstractButton* button) {
 }
 
 QString AccessibleNameFor(const ControlRow& row) {
-    const char* kind = KindName(row.kind);
-    if (!kind) return {};
+    // A named control is named whatever its kind: a label may start empty, a table has no text.
     const auto it = Names().find(row.name);
-    return ToQString(it != Names().end() ? it->second : kind);
+    if (it != Names().end()) return ToQString(it->second);
+    const char* kind = KindName(row.kind);
+    return kind ? ToQString(kind) : QString();
 }
 
 }  // namespace qivra
