@@ -14,7 +14,9 @@
 
 #include "alerts/sounds.hpp"
 #include "app/alert_views.hpp"
+#include "app/archive_keeper.hpp"
 #include "app/async_fetch.hpp"
+#include "app/backtest_page.hpp"
 #include "app/custom_page.hpp"
 #include "app/history_grid.hpp"
 #include "app/plan_views.hpp"
@@ -81,6 +83,8 @@ Program::Program(ProgramServices services, QObject* parent) : QObject(parent), s
 }
 
 Program::~Program() {
+    // Its worker is cancelled and joined before the archive and the window go.
+    backtest_.reset();
     // The views reach into the window; let them go first.
     alerts_.reset();
     custom_.reset();
@@ -98,6 +102,7 @@ MainWindow* Program::CreateMainWindow() {
     CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed};
     custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
     alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);
+    CreateBacktestPage();
     ShowChoices();
     return window_.data();
 }
@@ -246,6 +251,7 @@ void Program::FinishRefresh(int game, const std::string& body) {
     if (std::optional<DrawHistory> loaded = ParseFeed(body, game)) {
         state_.history = std::move(*loaded);
         ShowHistoryRows();
+        MergeIntoArchive(game);
     }
     plans_->ShowFreePlan();
     const bool haveDraw = !state_.history.empty();

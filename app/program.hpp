@@ -23,7 +23,9 @@ class QUrl;
 namespace qivra {
 
 class AlertViews;
+class ArchiveKeeper;
 class AsyncFetcher;
+class BacktestPage;
 class CookieStore;
 class CustomPage;
 class HttpSession;
@@ -47,6 +49,8 @@ struct ProgramServices {
     std::function<void(const QUrl&)> openUrl;  // the default browser; empty means QDesktopServices
     std::string algorithmStorePath;             // empty: QivraData.ini beside the program, or the user's data folder
     uint64_t searchSeed = 0;                    // 0: seeded from the system's entropy
+    std::string archivePath;                    // empty: the user's data folder (tests give a temporary one)
+    bool nativeDialogs = true;                  // false: Qt's own file dialogs, which tests can fill in
 };
 
 class Program : public QObject, private PageHost {
@@ -69,6 +73,8 @@ public:
     PlanViews& Plans() { return *plans_; }
     CustomPage& Custom() { return *custom_; }
     AlertViews& Alerts() { return *alerts_; }
+    BacktestPage& Backtest() { return *backtest_; }
+    ArchiveKeeper& Archive() { return *archive_; }
     MessageBoxes& Messages() override { return *services_.messages; }
 
     // One refresh at a time: a request while one is in flight runs once after it.
@@ -109,6 +115,9 @@ private:
     void ShowHistoryRows();
     void UpdateDrawPanel();
     std::string CurrentFeedUrl(int game) const;
+    // The draw archive and the 【历史回测】 page (program_archive.cpp).
+    void CreateBacktestPage();
+    void MergeIntoArchive(int game);
 
     ProgramServices services_;
     std::unique_ptr<CookieStore> cookies_;  // the user's, when the program made its own session
@@ -120,6 +129,8 @@ private:
     std::unique_ptr<PlanViews> plans_;
     std::unique_ptr<CustomPage> custom_;
     std::unique_ptr<AlertViews> alerts_;
+    std::unique_ptr<ArchiveKeeper> archive_;
+    std::unique_ptr<BacktestPage> backtest_;
     bool refreshing_ = false;
     bool refreshPending_ = false;
     bool firstRefreshAnnounced_ = false;

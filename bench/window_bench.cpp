@@ -189,6 +189,7 @@ int Run() {
     services.namedPlansStored = NamedPlanDefinitionsStored();
     services.openUrl = [](const QUrl&) {};
     services.algorithmStorePath = store;
+    services.archivePath = store + ".archive.sqlite";
     services.searchSeed = 28;
 
     // 1. Start-up to the first refresh shown.

@@ -23,6 +23,7 @@ void ConnectEventMap(Program& program) {
     ConnectPlanEvents(program);
     ConnectCustomEvents(program);
     ConnectAlertEvents(program);
+    ConnectBacktestEvents(program);
 }
 
 }  // namespace qivra

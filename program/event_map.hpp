@@ -13,5 +13,6 @@ void ConnectChoiceReports(Program& program);  // every widget that shows a choic
 void ConnectPlanEvents(Program& program);
 void ConnectCustomEvents(Program& program);
 void ConnectAlertEvents(Program& program);
+void ConnectBacktestEvents(Program& program);
 
 }  // namespace qivra

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
     services.settings = qivra::CompiledInSettings();
     services.freePlansStored = qivra::FreePlanDefinitionsStored();
     services.namedPlansStored = qivra::NamedPlanDefinitionsStored();
+    // The service's draws are not the user's: they go into an archive of their own.
+    const QTemporaryDir archiveDir;
+    services.archivePath = archiveDir.filePath(QStringLiteral("archive.sqlite")).toStdString();
     qivra::Program program(std::move(services));
     qivra::MainWindow* window = program.CreateMainWindow();
     qivra::ConnectEventMap(program);
