@@ -61,4 +61,14 @@ std::vector<DrawRecord> ArchiveKeeper::OlderDraws(int game, const DrawHistory& h
     return older;
 }
 
+std::optional<OutOfSampleCheck> CheckOutOfSampleWithArchive(const ArchiveKeeper* keeper, int game,
+                                                            const DrawHistory& history, const FormulaSet& formulas,
+                                                            PredictionKind kind, int window, int depth) {
+    std::optional<OutOfSampleCheck> check = CheckOutOfSample(history, formulas, kind, window, depth);
+    if (!check || check->HasOutOfSample() || !keeper) return check;
+    const std::vector<DrawRecord> older = keeper->OlderDraws(game, history, kOutOfSampleArchiveDraws);
+    if (older.empty()) return check;
+    return CheckOutOfSample(history, formulas, kind, window, depth, older);
+}
+
 }  // namespace qivra

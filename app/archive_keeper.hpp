@@ -15,6 +15,9 @@
 
 #include "archive/draw_archive.hpp"
 #include "core/draw.hpp"
+#include "custom/custom_forecast.hpp"
+#include "plans/prediction.hpp"
+#include "stats/judged_runs.hpp"
 
 namespace qivra {
 
@@ -56,6 +59,17 @@ private:
     std::unique_ptr<DrawArchive> archive_;
     std::array<int64_t, 2> conflicts_{};
 };
+
+// The most archived draws an out-of-sample check reads beyond the history: enough for a
+// verdict, few enough to judge on the user-interface thread in a few milliseconds.
+inline constexpr int kOutOfSampleArchiveDraws = 2000;
+
+// A search result's out-of-sample check (CheckOutOfSample). Where the history alone leaves no
+// older period to judge, the archive's draws before the history are judged as well. keeper
+// may be null.
+std::optional<OutOfSampleCheck> CheckOutOfSampleWithArchive(const ArchiveKeeper* keeper, int game,
+                                                            const DrawHistory& history, const FormulaSet& formulas,
+                                                            PredictionKind kind, int window, int depth);
 
 // An archived draw as a feed record (the time of day as the feed gives it).
 DrawRecord RecordFromArchived(const ArchivedDraw& draw);

@@ -344,6 +344,8 @@ void CustomPage::StartSearch() {
     snapshot.threshold = IntegerValue(c.searchThreshold);
     snapshot.seed = seeds_();
     snapshot.workers = 1;
+    searchKind_ = snapshot.kind;
+    searchWindow_ = snapshot.window;
 
     if (!search_) search_ = std::make_unique<AlgorithmSearch>();
     auto progress = std::make_shared<ProgressBox>();
@@ -404,6 +406,7 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
         SetBoxFormulas(outcome.formulas);
         RefreshCustomForecasts();
     }
+    if (outcome.end == SearchOutcome::End::Found && haveFormulas) JudgeOutOfSample(outcome.formulas);
     StatusStrip* status = view_.status;
     switch (outcome.end) {
         case SearchOutcome::End::Found:
@@ -417,6 +420,15 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
             break;
     }
     Q_EMIT searchFinished();
+}
+
+void CustomPage::JudgeOutOfSample(const std::array<std::string, 3>& formulas) {
+    searchCheck_.reset();
+    if (services_.judgeOutOfSample) searchCheck_ = services_.judgeOutOfSample(Compile(formulas), searchKind_, searchWindow_);
+    // The status text stays as it is; the check is there for whoever hovers over it.
+    if (QLabel* part = view_.status->Part(kSearchStatusPart))
+        part->setToolTip(searchCheck_ ? ToQString(InSampleText(*searchCheck_) + "\n" + OutOfSampleText(*searchCheck_))
+                                      : QString());
 }
 
 void CustomPage::ShowContextMenu(QPoint globalPos) {

@@ -6,13 +6,16 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "custom/algorithm_search.hpp"
 #include "custom/algorithm_store.hpp"
+#include "stats/judged_runs.hpp"
 
 class QMenu;
 class QTimer;
@@ -27,6 +30,8 @@ struct PlanGrids;
 struct CustomPageServices {
     std::string storePath;  // empty: QivraData.ini beside the program, or the user's data folder
     uint64_t searchSeed = 0;  // 0: seeded from the system's entropy
+    // Judges a found algorithm out of sample (the program adds the archive's older draws).
+    std::function<std::optional<OutOfSampleCheck>(const FormulaSet&, PredictionKind, int window)> judgeOutOfSample;
 };
 
 class CustomPage : public QObject {
@@ -59,6 +64,8 @@ public:
     // The rows as the store holds them (the list shows the same, in the same order).
     const std::vector<CustomAlgorithm>& Algorithms() const { return rows_; }
     std::string StorePath() const;
+    // The last found algorithm judged in and out of sample; nullopt before one is found.
+    const std::optional<OutOfSampleCheck>& LastSearchCheck() const { return searchCheck_; }
 
     static QString HelpText();
 
@@ -74,6 +81,7 @@ private:
     void ShowRows();
     void ShowSearchProgress();
     void FinishSearch(const SearchOutcome& outcome);
+    void JudgeOutOfSample(const std::array<std::string, 3>& formulas);
     void WatchDrawDue();
 
     const MainWindowView& view_;
@@ -91,6 +99,9 @@ private:
     std::shared_ptr<ProgressBox> progress_;
     QTimer* searchWatch_ = nullptr;
     bool searching_ = false;
+    PredictionKind searchKind_ = PredictionKind::Combination;  // of the running search
+    int searchWindow_ = 0;
+    std::optional<OutOfSampleCheck> searchCheck_;
 };
 
 }  // namespace qivra

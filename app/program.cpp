@@ -99,7 +99,11 @@ MainWindow* Program::CreateMainWindow() {
     PageHost& host = *this;
     grids_ = std::make_unique<PlanGrids>();
     plans_ = std::make_unique<PlanViews>(window_->View(), host, state_.planLinks, *grids_);
-    CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed};
+    CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed, {}};
+    customServices.judgeOutOfSample = [this](const FormulaSet& formulas, PredictionKind kind, int window) {
+        return CheckOutOfSampleWithArchive(archive_.get(), choices_.game, state_.history, formulas, kind, window,
+                                           HistoryDepth());
+    };
     custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
     alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);
     CreateBacktestPage();

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "app/archive_keeper.hpp"
+#include "app/custom_page.hpp"
 #include "app/backtest_figures.hpp"
 #include "app/backtest_page.hpp"
 #include "archive/archive_csv.hpp"
@@ -274,6 +275,31 @@ TEST_F(BacktestPageTest, ExportWritesTheGamesArchiveAsCsv) {
     EXPECT_EQ(static_cast<int>(parsed.rows.size()), program_->State().history.size());
 }
 
+// A search judged over all 100 shown periods has nothing older in the history to be checked on:
+// the archive's draws before the history serve instead.
+TEST_F(BacktestPageTest, AFoundAlgorithmIsCheckedOutOfSampleOnTheArchivesOlderDraws) {
+    const int game = UserChoices{}.game;
+    const std::string csv = WriteFile("history.csv", HistoryCsv(game, clock_->Now(), kServiceSeed, 1));
+    StartAndWaitForFirstRefresh();
+    page().ImportFile(csv);
+    QTest::mouseClick(Control<QPushButton>("按钮4"), Qt::LeftButton);
+    ASSERT_TRUE(program_->Custom().Enabled());
+    program_->Choose([](UserChoices& c) {
+        c.statsWindow = "100";
+        c.searchThreshold = "0";  // the first candidate is found
+    });
+    program_->SetCountdown(200);
+    QSignalSpy finished(&program_->Custom(), &CustomPage::searchFinished);
+    QTest::mouseClick(Control<QWidget>("超级链接框82"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 30000));
+
+    const std::optional<OutOfSampleCheck>& check = program_->Custom().LastSearchCheck();
+    ASSERT_TRUE(check.has_value());
+    EXPECT_EQ(check->inSample.periods, 100);
+    EXPECT_GT(check->olderPeriods, 100);
+    EXPECT_TRUE(window().View().status->Part(3)->toolTip().contains(QString::fromUtf8("样本外")));
+}
+
 // The pure figures the page draws.
 TEST(BacktestFigures, ThinnedSeriesKeepTheirEndsAndStayWithinTheCap) {
     struct Case {
@@ -309,6 +335,33 @@ TEST(ArchiveKeeperTest, OlderDrawsContinueTheHistoryUpToTheFirstGap) {
     EXPECT_EQ(older[3].period, "93");
     EXPECT_EQ(older[0].digit1, 6);
     EXPECT_TRUE(keeper.OlderDraws(1, history, 10).empty());
+}
+
+// A search over all the periods the views show leaves none out of sample; the archive's older
+// draws give it some.
+TEST(ArchiveKeeperTest, OutOfSampleCheckReadsTheArchiveWhereTheHistoryHasNoOlderPeriods) {
+    QTemporaryDir dir;
+    ArchiveKeeper keeper(dir.filePath(QStringLiteral("archive.sqlite")).toStdString(), {});
+    ASSERT_EQ(keeper.Open(), "");
+    std::vector<ArchivedDraw> rows;  // periods 1001..1400, oldest first
+    for (int64_t p = 1001; p <= 1400; ++p)
+        rows.push_back({p, "2026-12-10 10:00:00", int(p * 7 % 10), int(p * 3 % 10), int(p / 10 % 10)});
+    ASSERT_TRUE(keeper.Archive()->Merge(0, rows).ok());
+    DrawHistory history;  // the newest 110, as a feed gives them
+    for (auto it = rows.rbegin(); it != rows.rbegin() + 110; ++it) history.push_back(RecordFromArchived(*it));
+    const FormulaSet formulas = CompileAlgorithmText("[1]+[5]|[9]*2|[13]-[2]");
+
+    const auto alone = CheckOutOfSampleWithArchive(nullptr, 0, history, formulas, PredictionKind::Size, 100, 100);
+    ASSERT_TRUE(alone.has_value());
+    EXPECT_FALSE(alone->HasOutOfSample());
+    const auto withArchive = CheckOutOfSampleWithArchive(&keeper, 0, history, formulas, PredictionKind::Size, 100, 100);
+    ASSERT_TRUE(withArchive.has_value());
+    EXPECT_EQ(withArchive->inSample.periods, alone->inSample.periods);
+    EXPECT_EQ(withArchive->inSample.hits, alone->inSample.hits);
+    // Every archived period older than the window with six draws before it.
+    EXPECT_EQ(withArchive->outOfSample.periods, 400 - 100 - kFormulaDraws);
+    // The other game has no draws: the history alone.
+    EXPECT_FALSE(CheckOutOfSampleWithArchive(&keeper, 1, history, formulas, PredictionKind::Size, 100, 100)->HasOutOfSample());
 }
 
 }  // namespace
