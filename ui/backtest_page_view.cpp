@@ -1,7 +1,6 @@
 #include "ui/backtest_page_view.hpp"
 
 #include <QAreaSeries>
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -136,10 +135,14 @@ BacktestCharts::BacktestCharts(QChartView* rolling, QChartView* sums, QObject* p
     chance_ = Line("理论概率", ToQColor(kRed));
     c->addSeries(bars);
     c->addSeries(chance_);
-    auto* sumAxis = new QBarCategoryAxis();
-    QStringList sumsText;
-    for (int s = 0; s < 28; ++s) sumsText.append(QString::number(s));
-    sumAxis->append(sumsText);
+    // Sums on a value axis, bars at 0..27: a category axis cuts 28 labels this narrow to "…".
+    auto* sumAxis = new QValueAxis();
+    sumAxis->setRange(-0.5, 27.5);
+    sumAxis->setTickType(QValueAxis::TicksDynamic);
+    sumAxis->setTickAnchor(0);
+    sumAxis->setTickInterval(3);
+    sumAxis->setLabelFormat(QStringLiteral("%.0f"));
+    sumAxis->setTitleText(QString::fromUtf8("和值"));
     auto* share = new QValueAxis();
     share->setLabelFormat(QStringLiteral("%.3f"));
     c->addAxis(sumAxis, Qt::AlignBottom);
