@@ -147,6 +147,7 @@ void BacktestPage::StartBacktest() {
         return;
     }
     if (choices_.kind < 0 || choices_.kind >= kKinds) return;
+    if (subjects_.empty()) ShowSubjects();  // the lists may have arrived after the page was shown
     const auto kind = static_cast<PredictionKind>(choices_.kind);
     std::optional<BacktestSubject> subject = SubjectAt(choices_.subject, kind);
     if (!subject) {
