@@ -214,6 +214,19 @@ TEST_F(BacktestPageTest, ImportedHistoryIsJudgedAsTheBacktestEngineJudgesIt) {
             EXPECT_DOUBLE_EQ(line->at(0).y(), 0.001);
             EXPECT_DOUBLE_EQ(line->at(13).y(), 0.075);
         }
+
+    // One whole day, typed as a date alone.
+    view().rangeBetween->click();
+    QTest::keyClicks(view().from, QStringLiteral("2026-12-09"));
+    QTest::keyClicks(view().to, QStringLiteral("2026-12-09"));
+    RunAndWait();
+    const BacktestDraws dayDraws =
+        LoadBacktestDraws(*archive, game, BacktestRange::Between("2026-12-09 00:00:00", "2026-12-09 23:59:59"));
+    const BacktestRun day = RunBacktest(dayDraws, {subject});
+    ASSERT_NE(page().LastOutcome(), nullptr);
+    EXPECT_EQ(page().LastOutcome()->figures.rangePeriods, static_cast<int64_t>(dayDraws.size()));
+    EXPECT_NEAR(static_cast<double>(dayDraws.size()), HistoryDrawCount(game, 1), 1.0);
+    EXPECT_EQ(page().LastOutcome()->figures.result.hitFlags, day.results.at(0).hitFlags);
 }
 
 TEST_F(BacktestPageTest, CancelStopsTheWorkerAndTheWindowStaysUsable) {
