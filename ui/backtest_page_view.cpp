@@ -107,6 +107,9 @@ BacktestCharts::BacktestCharts(QChartView* rolling, QChartView* sums, QObject* p
     bandLow_ = Line("", Qt::transparent);
     bandHigh_ = Line("", Qt::transparent);
     band_ = new QAreaSeries(bandHigh_, bandLow_);
+    // The area series draws its two edges but does not own them.
+    bandLow_->setParent(band_);
+    bandHigh_->setParent(band_);
     band_->setName(QString::fromUtf8("95%随机区间"));
     band_->setColor(QColor(255, 160, 160, 90));
     band_->setBorderColor(Qt::transparent);
