@@ -344,6 +344,7 @@ void CustomPage::StartSearch() {
     snapshot.threshold = IntegerValue(c.searchThreshold);
     snapshot.seed = seeds_();
     snapshot.workers = 1;
+    searchHistory_ = snapshot.history;
     searchKind_ = snapshot.kind;
     searchWindow_ = snapshot.window;
 
@@ -423,8 +424,11 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
 }
 
 void CustomPage::JudgeOutOfSample(const std::array<std::string, 3>& formulas) {
-    searchCheck_.reset();
-    if (services_.judgeOutOfSample) searchCheck_ = services_.judgeOutOfSample(Compile(formulas), searchKind_, searchWindow_);
+    const FormulaSet compiled = Compile(formulas);
+    const int depth = host_.HistoryDepth();
+    searchCheck_ = services_.checkOutOfSample
+                       ? services_.checkOutOfSample(searchHistory_, compiled, searchKind_, searchWindow_, depth)
+                       : CheckOutOfSample(searchHistory_, compiled, searchKind_, searchWindow_, depth);
     // The status text stays as it is; the check is there for whoever hovers over it.
     if (QLabel* part = view_.status->Part(kSearchStatusPart))
         part->setToolTip(searchCheck_ ? ToQString(InSampleText(*searchCheck_) + "\n" + OutOfSampleText(*searchCheck_))

@@ -30,8 +30,11 @@ struct PlanGrids;
 struct CustomPageServices {
     std::string storePath;  // empty: QivraData.ini beside the program, or the user's data folder
     uint64_t searchSeed = 0;  // 0: seeded from the system's entropy
-    // Judges a found algorithm out of sample (the program adds the archive's older draws).
-    std::function<std::optional<OutOfSampleCheck>(const FormulaSet&, PredictionKind, int window)> judgeOutOfSample;
+    // Judges a found algorithm in and out of sample on the history it was searched on; empty:
+    // CheckOutOfSample on that history alone (the program adds the archive's older draws).
+    std::function<std::optional<OutOfSampleCheck>(const DrawHistory&, const FormulaSet&, PredictionKind, int window,
+                                                  int depth)>
+        checkOutOfSample;
 };
 
 class CustomPage : public QObject {
@@ -99,7 +102,8 @@ private:
     std::shared_ptr<ProgressBox> progress_;
     QTimer* searchWatch_ = nullptr;
     bool searching_ = false;
-    PredictionKind searchKind_ = PredictionKind::Combination;  // of the running search
+    DrawHistory searchHistory_;  // what the running search judges
+    PredictionKind searchKind_ = PredictionKind::Combination;
     int searchWindow_ = 0;
     std::optional<OutOfSampleCheck> searchCheck_;
 };

@@ -100,9 +100,9 @@ MainWindow* Program::CreateMainWindow() {
     grids_ = std::make_unique<PlanGrids>();
     plans_ = std::make_unique<PlanViews>(window_->View(), host, state_.planLinks, *grids_);
     CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed, {}};
-    customServices.judgeOutOfSample = [this](const FormulaSet& formulas, PredictionKind kind, int window) {
-        return CheckOutOfSampleWithArchive(archive_.get(), choices_.game, state_.history, formulas, kind, window,
-                                           HistoryDepth());
+    customServices.checkOutOfSample = [this](const DrawHistory& history, const FormulaSet& formulas,
+                                             PredictionKind kind, int window, int depth) {
+        return CheckOutOfSampleWithArchive(archive_.get(), choices_.game, history, formulas, kind, window, depth);
     };
     custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
     alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);

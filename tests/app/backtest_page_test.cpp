@@ -310,7 +310,6 @@ TEST_F(BacktestPageTest, AFoundAlgorithmIsCheckedOutOfSampleOnTheArchivesOlderDr
     ASSERT_TRUE(check.has_value());
     EXPECT_EQ(check->inSample.periods, 100);
     EXPECT_GT(check->olderPeriods, 100);
-    EXPECT_TRUE(window().View().status->Part(3)->toolTip().contains(QString::fromUtf8("样本外")));
 }
 
 // The pure figures the page draws.
