@@ -415,6 +415,7 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
         SetBoxFormulas(outcome.formulas);
         RefreshCustomForecasts();
     }
+    searchCheck_.reset();
     StatusStrip* status = view_.status;
     if (QLabel* part = status->Part(kSearchStatusPart)) part->setToolTip(QString());
     switch (outcome.end) {
@@ -423,8 +424,8 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
             QString hint;
             // Found on the newest periods, so its figure there is high by construction: read it
             // beside the periods it never saw and what chance alone finds among as many tries.
-            if (auto check = CheckOutOfSample(searched_.history, Compile(outcome.formulas), searched_.kind,
-                                              searched_.window, host_.HistoryDepth())) {
+            if (haveFormulas) searchCheck_ = JudgeOutOfSample(outcome.formulas);
+            if (const auto& check = searchCheck_) {
                 const double byChance = ByChanceCount(outcome.candidates, searched_.kind, searched_.window,
                                                       searched_.criterion, searched_.threshold);
                 line += ToQString("　" + SearchFiguresText(*check, byChance));
@@ -442,6 +443,15 @@ void CustomPage::FinishSearch(const SearchOutcome& outcome) {
             break;
     }
     Q_EMIT searchFinished();
+}
+
+// Where the history holds no older periods, the program's hook reaches into the archive.
+std::optional<OutOfSampleCheck> CustomPage::JudgeOutOfSample(const std::array<std::string, 3>& formulas) const {
+    const FormulaSet compiled = Compile(formulas);
+    const int depth = host_.HistoryDepth();
+    return services_.checkOutOfSample
+               ? services_.checkOutOfSample(searched_.history, compiled, searched_.kind, searched_.window, depth)
+               : CheckOutOfSample(searched_.history, compiled, searched_.kind, searched_.window, depth);
 }
 
 void CustomPage::ShowContextMenu(QPoint globalPos) {

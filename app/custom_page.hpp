@@ -6,13 +6,16 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "custom/algorithm_search.hpp"
 #include "custom/algorithm_store.hpp"
+#include "stats/judged_runs.hpp"
 
 class QMenu;
 class QTimer;
@@ -27,6 +30,11 @@ struct PlanGrids;
 struct CustomPageServices {
     std::string storePath;  // empty: QivraData.ini beside the program, or the user's data folder
     uint64_t searchSeed = 0;  // 0: seeded from the system's entropy
+    // Judges a found algorithm in and out of sample on the history it was searched on; empty:
+    // CheckOutOfSample on that history alone (the program adds the archive's older draws).
+    std::function<std::optional<OutOfSampleCheck>(const DrawHistory&, const FormulaSet&, PredictionKind, int window,
+                                                  int depth)>
+        checkOutOfSample;
 };
 
 class CustomPage : public QObject {
@@ -59,6 +67,8 @@ public:
     // The rows as the store holds them (the list shows the same, in the same order).
     const std::vector<CustomAlgorithm>& Algorithms() const { return rows_; }
     std::string StorePath() const;
+    // The last found algorithm judged in and out of sample; nullopt before one is found.
+    const std::optional<OutOfSampleCheck>& LastSearchCheck() const { return searchCheck_; }
 
     static QString HelpText();
 
@@ -74,6 +84,7 @@ private:
     void ShowRows();
     void ShowSearchProgress();
     void FinishSearch(const SearchOutcome& outcome);
+    std::optional<OutOfSampleCheck> JudgeOutOfSample(const std::array<std::string, 3>& formulas) const;
     void WatchDrawDue();
 
     const MainWindowView& view_;
@@ -92,6 +103,7 @@ private:
     QTimer* searchWatch_ = nullptr;
     SearchSnapshot searched_;  // what the last search judged, for its result's figures
     bool searching_ = false;
+    std::optional<OutOfSampleCheck> searchCheck_;
 };
 
 }  // namespace qivra

@@ -14,7 +14,9 @@
 
 #include "alerts/sounds.hpp"
 #include "app/alert_views.hpp"
+#include "app/archive_keeper.hpp"
 #include "app/async_fetch.hpp"
+#include "app/backtest_page.hpp"
 #include "app/custom_page.hpp"
 #include "app/history_grid.hpp"
 #include "app/kept_choices.hpp"
@@ -88,6 +90,8 @@ Program::~Program() {
     // and joined before anything else goes.
     fetcher_.reset();
     delete connecting_.data();
+    // Its worker is cancelled and joined before the archive and the window go.
+    backtest_.reset();
     // The views reach into the window; let them go first.
     stats_.reset();
     alerts_.reset();
@@ -103,11 +107,16 @@ MainWindow* Program::CreateMainWindow() {
     PageHost& host = *this;
     grids_ = std::make_unique<PlanGrids>();
     plans_ = std::make_unique<PlanViews>(window_->View(), host, state_.planLinks, *grids_);
-    CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed};
+    CustomPageServices customServices{services_.algorithmStorePath, services_.searchSeed, {}};
+    customServices.checkOutOfSample = [this](const DrawHistory& history, const FormulaSet& formulas,
+                                             PredictionKind kind, int window, int depth) {
+        return CheckOutOfSampleWithArchive(archive_.get(), choices_.game, history, formulas, kind, window, depth);
+    };
     custom_ = std::make_unique<CustomPage>(window_->View(), window_->AlgorithmMenu(), host, *grids_, customServices);
     alerts_ = std::make_unique<AlertViews>(window_->View(), window_->Balloon(), host);
     stats_ = std::make_unique<StatsPage>(window_->View(), host, state_.planLinks);
     plans_->onMarked = [this] { stats_->ShowMarkHint(); };
+    CreateBacktestPage();
     RestoreKeptChoices();
     // Where the user left the window is kept as the program ends.
     connect(window_.data(), &MainWindow::beingDestroyed, this, &Program::KeepChoices);
@@ -297,6 +306,7 @@ void Program::FinishRefresh(int game, const std::string& body) {
     if (std::optional<DrawHistory> loaded = ParseFeed(body, game)) {
         state_.history = std::move(*loaded);
         ShowHistoryRows();
+        MergeIntoArchive(game);
     }
     plans_->ShowFreePlan();
     const bool haveDraw = !state_.history.empty();

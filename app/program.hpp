@@ -27,7 +27,9 @@ class QUrl;
 namespace qivra {
 
 class AlertViews;
+class ArchiveKeeper;
 class AsyncFetcher;
+class BacktestPage;
 class CookieStore;
 class CustomPage;
 class HttpSession;
@@ -53,6 +55,8 @@ struct ProgramServices {
     std::string algorithmStorePath;             // empty: QivraData.ini beside the program, or the user's data folder
     uint64_t searchSeed = 0;                    // 0: seeded from the system's entropy
     std::string keptChoicesPath;                // empty: Qivra28/Qivra28.conf in the user's configuration folder
+    std::string archivePath;                    // empty: the user's data folder (tests give a temporary one)
+    bool nativeDialogs = true;                  // false: Qt's own file dialogs, which tests can fill in
 };
 
 class Program : public QObject, private PageHost {
@@ -80,6 +84,8 @@ public:
     CustomPage& Custom() { return *custom_; }
     AlertViews& Alerts() { return *alerts_; }
     StatsPage& Stats() { return *stats_; }
+    BacktestPage& Backtest() { return *backtest_; }
+    ArchiveKeeper& Archive() { return *archive_; }
     MessageBoxes& Messages() override { return *services_.messages; }
 
     // One refresh at a time: a request while one is in flight runs once after it.
@@ -129,6 +135,9 @@ private:
     void MainWindowCreated();
     void ShowHistoryRows();
     std::string CurrentFeedUrl(int game) const;
+    // The draw archive and the 【历史回测】 page (program_archive.cpp).
+    void CreateBacktestPage();
+    void MergeIntoArchive(int game);
 
     std::unique_ptr<CookieStore> cookies_;  // the user's, when the program made its own session
     ProgramServices services_;
@@ -142,6 +151,8 @@ private:
     std::unique_ptr<CustomPage> custom_;
     std::unique_ptr<AlertViews> alerts_;
     std::unique_ptr<StatsPage> stats_;
+    std::unique_ptr<ArchiveKeeper> archive_;
+    std::unique_ptr<BacktestPage> backtest_;
     bool refreshing_ = false;
     bool refreshPending_ = false;
     bool firstRefreshAnnounced_ = false;

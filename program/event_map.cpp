@@ -24,6 +24,7 @@ void ConnectEventMap(Program& program) {
     ConnectCustomEvents(program);
     ConnectAlertEvents(program);
     ConnectStatsEvents(program);
+    ConnectBacktestEvents(program);
 }
 
 }  // namespace qivra

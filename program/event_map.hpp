@@ -14,5 +14,6 @@ void ConnectPlanEvents(Program& program);
 void ConnectCustomEvents(Program& program);
 void ConnectAlertEvents(Program& program);
 void ConnectStatsEvents(Program& program);
+void ConnectBacktestEvents(Program& program);
 
 }  // namespace qivra

@@ -51,6 +51,9 @@ int main(int argc, char** argv) {
     // The pictures show the layout's states, and the boxes ticked below are not the user's.
     const QTemporaryDir kept;
     services.keptChoicesPath = kept.filePath(QStringLiteral("Qivra28.conf")).toStdString();
+    // The service's draws are not the user's: they go into an archive of their own.
+    const QTemporaryDir archiveDir;
+    services.archivePath = archiveDir.filePath(QStringLiteral("archive.sqlite")).toStdString();
     qivra::Program program(std::move(services));
     qivra::MainWindow* window = program.CreateMainWindow();
     qivra::ConnectEventMap(program);

@@ -6,7 +6,7 @@ QIVRA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 QIVRA_PACKAGES=(
   cmake ninja-build g++ pkg-config curl clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-charts-dev libgl-dev
   libcurl4-openssl-dev ca-certificates libpcre2-dev libsdl2-dev libcpp-httplib-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei xvfb xauth imagemagick

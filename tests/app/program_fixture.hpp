@@ -3,6 +3,7 @@
 // port, with a clock the test moves and message boxes answered in advance.
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -79,6 +80,9 @@ protected:
         s.namedPlansStored = NamedPlanDefinitionsStored();
         s.openUrl = [this](const QUrl& url) { openedUrls_.push_back(url); };
         s.messages = messages_;
+        // Never the user's data folder.
+        s.archivePath = archiveDir_.filePath(QStringLiteral("archive.sqlite")).toStdString();
+        s.nativeDialogs = false;
         // Not owned: the test's player outlives the program it lends it to.
         if (soundPlayer_) s.sounds = std::shared_ptr<SoundPlayer>(std::shared_ptr<void>(), soundPlayer_);
         // Every program a test starts keeps its choices in a folder of its own, away from the
@@ -135,6 +139,7 @@ protected:
     }
 
     std::shared_ptr<ManualClock> clock_;
+    QTemporaryDir archiveDir_;
     std::unique_ptr<ResultsService> service_;
     std::unique_ptr<Program> program_;
     std::vector<QUrl> openedUrls_;
