@@ -1,4 +1,5 @@
 #include "ui/controls.hpp"
+#include <algorithm>
 
 #include <QColorDialog>
 #include <QHBoxLayout>
@@ -95,6 +96,8 @@ protected:
 TabBox::TabBox(QWidget* parent) : QWidget(parent), bar_(new FixedHeightTabBar(this)), pages_(new QStackedWidget(this)) {
     bar_->setDrawBase(false);
     bar_->setExpanding(false);
+    bar_->setUsesScrollButtons(true);
+    bar_->setElideMode(Qt::ElideNone);
     connect(bar_, &QTabBar::currentChanged, this, [this](int index) {
         pages_->setCurrentIndex(index);
         Q_EMIT currentChanged(index);
@@ -116,8 +119,14 @@ void TabBox::SetCurrentIndex(int index) { bar_->setCurrentIndex(index); }
 
 void TabBox::resizeEvent(QResizeEvent*) { PlaceParts(); }
 
+void TabBox::SetHeaderWidth(int width) {
+    headerWidth_ = width;
+    PlaceParts();
+}
+
 void TabBox::PlaceParts() {
-    bar_->setGeometry(0, 0, width(), kHeaderHeight);
+    const int header = headerWidth_ > 0 ? std::min(headerWidth_, width()) : width();
+    bar_->setGeometry(0, 0, header, kHeaderHeight);
     pages_->setGeometry(0, kHeaderHeight, width(), std::max(height() - kHeaderHeight, 0));
 }
 

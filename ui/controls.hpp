@@ -78,6 +78,9 @@ public:
     // Places the header and the page area for the current size. Runs on every resize; call it
     // after sizing a hidden tab control whose pages must be in place before it is shown.
     void PlaceParts();
+    // The header strip stops this far from the left edge (the whole width when not set); tabs
+    // that do not fit are reached through the bar's scroll arrows.
+    void SetHeaderWidth(int width);
 
 Q_SIGNALS:
     void currentChanged(int index);
@@ -88,6 +91,7 @@ protected:
 private:
     QTabBar* bar_;
     QStackedWidget* pages_;
+    int headerWidth_ = -1;
 };
 
 // A strip of text parts of fixed widths; the last part takes the rest.

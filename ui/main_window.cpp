@@ -19,6 +19,9 @@ MainWindow::MainWindow(QWidget* parent) : LayoutWindow(parent) {
     // 按钮4 reaches down into the tab control's header strip, right of the last tab; the tab
     // control comes later in the layout and would take the clicks on most of the button.
     view_.enableCustom->raise();
+    // Pages added after the layout's must not slide under it either: the header stops where the
+    // button starts and scrolls its tabs beyond that.
+    view_.tabs->SetHeaderWidth(view_.enableCustom->geometry().left() - view_.tabs->geometry().left());
 
     clock_ = new QTimer(this);
     clock_->setObjectName(QStringLiteral("时钟1"));

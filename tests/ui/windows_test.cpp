@@ -221,6 +221,9 @@ TEST_F(MainWindowTest, PagesListsStatusBarTimerAndMenu) {
     }
     EXPECT_EQ(tabs->CurrentIndex(), 0);
     EXPECT_EQ(tabs->Bar()->height(), 32);
+    // A page added after the layout's scrolls in the header rather than slide under the button.
+    tabs->AddPage(QStringLiteral(" 【 另一页 】 "));
+    EXPECT_LE(tabs->Bar()->mapTo(window_, QPoint(tabs->Bar()->width(), 0)).x(), button.left());
 
     auto* outcomes = Get<ReportListView>("超级列表框1");
     ASSERT_EQ(outcomes->columnCount(), 3);
