@@ -67,17 +67,19 @@ T* Require(const QWidget& page, const char* name) {
     return typed;
 }
 
-void Name(QWidget* w, const char* name) {
+void Name(QWidget* w, const char* name, const char* spoken) {
     w->setObjectName(QString::fromUtf8(name));
     w->setAccessibleDescription(w->objectName());
+    w->setAccessibleName(QString::fromUtf8(spoken));
 }
 
-QChartView* MakeChartView(QWidget* page, const char* name, int left, int top, int width, int height) {
+QChartView* MakeChartView(QWidget* page, const char* name, const char* spoken, int left, int top, int width,
+                          int height) {
     auto* chart = new QChart();
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(2, 2, 2, 2));
     auto* view = new QChartView(chart, page);  // the view owns its chart
-    Name(view, name);
+    Name(view, name, spoken);
     view->setRenderHint(QPainter::Antialiasing, false);
     view->setGeometry(left, top - TabBox::kHeaderHeight, width, height);
     return view;
@@ -224,14 +226,14 @@ BacktestPageView BuildBacktestPage(QWidget& window, TabBox& tabs) {
     v.archiveInfo->setTextFormat(Qt::PlainText);
 
     v.progress = new QProgressBar(v.page);
-    Name(v.progress, "回测进度条1");
+    Name(v.progress, "回测进度条1", "回测进度");
     v.progress->setGeometry(8, 300 - TabBox::kHeaderHeight, 400, 20);
     v.progress->setRange(0, 1000);
     v.progress->setValue(0);
     v.progress->setFont(LayoutFont());
 
-    QChartView* rolling = MakeChartView(v.page, "回测图表1", 416, 32, 472, 272);
-    QChartView* sums = MakeChartView(v.page, "回测图表2", 416, 312, 472, 272);
+    QChartView* rolling = MakeChartView(v.page, "回测图表1", "滚动准确率图", 416, 32, 472, 272);
+    QChartView* sums = MakeChartView(v.page, "回测图表2", "和值频率图", 416, 312, 472, 272);
     v.charts = new BacktestCharts(rolling, sums, v.page);
     return v;
 }
