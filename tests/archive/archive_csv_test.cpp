@@ -15,15 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::OpenArchive;
+using testing::FileBytes;
 using testing::Row;
 using testing::Rows;
 using testing::TempFolder;
+using testing::WriteBytes;
 
-void WriteBytes(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-std::string FileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(ArchiveCsv, ExportThenImportGivesTheSameArchive) {
     TempFolder dir;

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,15 @@ inline std::unique_ptr<DrawArchive> OpenArchive(const std::filesystem::path& pat
     DrawArchive::Opening opening = DrawArchive::Open(path);
     EXPECT_NE(opening.archive, nullptr) << opening.report.error;
     return std::move(opening.archive);
+}
+
+inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+inline std::string FileBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace qivra::testing

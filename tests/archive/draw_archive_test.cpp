@@ -13,16 +13,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::OpenArchive;
+using testing::FileBytes;
 using testing::Row;
 using testing::Rows;
 using testing::TempFolder;
+using testing::WriteBytes;
 
-std::string FileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
-void WriteBytes(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 TEST(DrawArchive, MergeInsertsNewPeriodsAndNeverOverwrites) {
     TempFolder dir;
