@@ -119,7 +119,11 @@ MainWindow* Program::CreateMainWindow() {
     CreateBacktestPage();
     RestoreKeptChoices();
     // Where the user left the window is kept as the program ends.
-    connect(window_.data(), &MainWindow::beingDestroyed, this, &Program::KeepChoices);
+    connect(window_.data(), &MainWindow::beingDestroyed, this, [this] {
+        KeepChoices();
+        // The rest of its destruction runs as a plain QWidget: the move filter must not see it.
+        window_->removeEventFilter(this);
+    });
     return window_.data();
 }
 
