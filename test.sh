@@ -16,6 +16,7 @@ ctest --test-dir "$build_root/test" --output-on-failure -j "$jobs" || status=1
 # The options apply to the build too: test discovery runs the test programs.
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:print_stacktrace=1:strict_init_order=1:detect_stack_use_after_return=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$QIVRA_ROOT/scripts/lsan.supp:print_suppressions=0"
 # -O1 keeps the instrumented run fast enough while the stacks stay readable.
 qivra_build "$build_root/test-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g" "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" \
