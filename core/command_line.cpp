@@ -13,8 +13,8 @@ namespace {
 const CommandLineOption kHelp{"help", 'h', "", "display this help and exit"};
 const CommandLineOption kVersion{"version", 0, "", "output version information and exit"};
 
-std::vector<CommandLineOption> AllOptions(const CommandLineSpec& spec) {
-    std::vector<CommandLineOption> all = spec.options;
+std::vector<CommandLineOption> AllOptions(const CommandLineSpec& form) {
+    std::vector<CommandLineOption> all = form.options;
     all.push_back(kHelp);
     all.push_back(kVersion);
     return all;
@@ -44,8 +44,8 @@ std::optional<std::string> CommandLine::Value(std::string_view name) const {
     return std::nullopt;
 }
 
-std::string CommandLineHelp(const CommandLineSpec& spec) {
-    const std::vector<CommandLineOption> all = AllOptions(spec);
+std::string CommandLineHelp(const CommandLineSpec& form) {
+    const std::vector<CommandLineOption> all = AllOptions(form);
     std::vector<std::string> lefts;
     size_t width = 0;
     for (const CommandLineOption& o : all) {
@@ -56,13 +56,13 @@ std::string CommandLineHelp(const CommandLineSpec& spec) {
         lefts.push_back(std::move(left));
     }
     std::ostringstream text;
-    text << "Usage: " << spec.program << " [OPTION]...\n";
-    if (!spec.summary.empty()) text << spec.summary << "\n";
+    text << "Usage: " << form.program << " [OPTION]...\n";
+    if (!form.summary.empty()) text << form.summary << "\n";
     text << "\n";
     for (size_t i = 0; i < all.size(); ++i) {
         text << lefts[i] << std::string(width - lefts[i].size() + 2, ' ') << all[i].help << "\n";
     }
-    if (spec.passOthers && !spec.othersNote.empty()) text << "\n" << spec.othersNote << "\n";
+    if (form.passOthers && !form.othersNote.empty()) text << "\n" << form.othersNote << "\n";
     return text.str();
 }
 
@@ -70,13 +70,13 @@ std::string CommandLineVersion(std::string_view program) {
     return std::string(program) + " (Qivra28) " + std::string(kProgramVersion) + "\n";
 }
 
-CommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const char* const* argv, std::ostream& out,
+CommandLine ParseCommandLine(const CommandLineSpec& form, int argc, const char* const* argv, std::ostream& out,
                              std::ostream& err) {
-    const std::vector<CommandLineOption> all = AllOptions(spec);
+    const std::vector<CommandLineOption> all = AllOptions(form);
     CommandLine line;
     const auto fail = [&](const std::string& message) {
-        err << spec.program << ": " << message << "\n"
-            << "Try '" << spec.program << " --help' for more information.\n";
+        err << form.program << ": " << message << "\n"
+            << "Try '" << form.program << " --help' for more information.\n";
         line.exitStatus = 2;
         return line;
     };
@@ -87,7 +87,7 @@ CommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const char* 
         std::optional<std::string> attached;  // the value written into the same word
         std::string shown;                    // the option as the user wrote it, for messages
         if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
-            if (spec.passOthers) continue;
+            if (form.passOthers) continue;
             return fail("unexpected argument '" + std::string(arg) + "'");
         }
         if (arg == "--") {
@@ -108,7 +108,7 @@ CommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const char* 
             // -x, or -xVALUE for an option that takes a value.
             option = FindShort(all, arg[1]);
             if (option == nullptr || (arg.size() > 2 && option->valueName.empty())) {
-                if (spec.passOthers) continue;
+                if (form.passOthers) continue;
                 return fail("invalid option -- '" + std::string(arg.substr(1)) + "'");
             }
             shown = std::string(arg.substr(0, 2));
@@ -116,12 +116,12 @@ CommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const char* 
         }
 
         if (option->name == kHelp.name) {
-            out << CommandLineHelp(spec);
+            out << CommandLineHelp(form);
             line.exitStatus = 0;
             return line;
         }
         if (option->name == kVersion.name) {
-            out << CommandLineVersion(spec.program);
+            out << CommandLineVersion(form.program);
             line.exitStatus = 0;
             return line;
         }
@@ -139,12 +139,12 @@ CommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const char* 
 }
 
 CommandLineSpec ProgramCommandLineSpec() {
-    CommandLineSpec spec;
-    spec.program = "qivra28";
-    spec.summary = "Follows two 28 games, classifies every draw and judges plans and formulas.";
-    spec.passOthers = true;
-    spec.othersNote = "Qt's own options (-platform NAME, -style NAME, ...) are passed on to Qt.";
-    return spec;
+    CommandLineSpec form;
+    form.program = "qivra28";
+    form.summary = "Follows two 28 games, classifies every draw and judges plans and formulas.";
+    form.passOthers = true;
+    form.othersNote = "Qt's own options (-platform NAME, -style NAME, ...) are passed on to Qt.";
+    return form;
 }
 
 std::optional<int> ProgramCommandLine(int argc, const char* const* argv) {

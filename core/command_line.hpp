@@ -37,10 +37,10 @@ struct CommandLine {
 };
 
 // Help and version go to `out`, errors to `err` with a hint at --help (status 2).
-CommandLine ParseCommandLine(const CommandLineSpec& spec, int argc, const char* const* argv, std::ostream& out,
+CommandLine ParseCommandLine(const CommandLineSpec& form, int argc, const char* const* argv, std::ostream& out,
                              std::ostream& err);
 
-std::string CommandLineHelp(const CommandLineSpec& spec);
+std::string CommandLineHelp(const CommandLineSpec& form);
 std::string CommandLineVersion(std::string_view program);  // "qivra28 (Qivra28) 1.4.0"
 
 // The program's own line: --help and --version; everything else is Qt's.

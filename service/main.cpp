@@ -20,10 +20,10 @@
 #endif
 
 int main(int argc, char** argv) {
-    qivra::CommandLineSpec spec;
-    spec.program = "qivra28-service";
-    spec.summary = "Serves the remote configuration and both games' results feeds to the program on this machine.";
-    spec.options = {
+    qivra::CommandLineSpec form;
+    form.program = "qivra28-service";
+    form.summary = "Serves the remote configuration and both games' results feeds to the program on this machine.";
+    form.options = {
         {"port", 0, "N", "port to listen on (default " + std::to_string(QIVRA_SERVICE_PORT) + ", 0 = any free port)"},
         {"bind", 0, "ADDR", "address to listen on (default 127.0.0.1)"},
         {"bias", 0, "GAME:P[:FROM]",
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
          "(default off: every game draws fairly)"},
         {"history-csv", 0, "GAME,DAYS,FILE", "write DAYS days of the game's history as an archive CSV to FILE and exit"},
     };
-    const qivra::CommandLine line = qivra::ParseCommandLine(spec, argc, argv, std::cout, std::cerr);
+    const qivra::CommandLine line = qivra::ParseCommandLine(form, argc, argv, std::cout, std::cerr);
     if (line.exitStatus) return *line.exitStatus;
 
     if (const auto value = line.Value("history-csv")) {

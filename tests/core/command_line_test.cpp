@@ -15,21 +15,21 @@ struct Parsed {
     std::string err;
 };
 
-Parsed Parse(const CommandLineSpec& spec, std::vector<const char*> args) {
+Parsed Parse(const CommandLineSpec& form, std::vector<const char*> args) {
     args.insert(args.begin(), "prog");
     std::ostringstream out;
     std::ostringstream err;
-    CommandLine line = ParseCommandLine(spec, static_cast<int>(args.size()), args.data(), out, err);
+    CommandLine line = ParseCommandLine(form, static_cast<int>(args.size()), args.data(), out, err);
     return {std::move(line), out.str(), err.str()};
 }
 
 // Shaped like the service's line: options with values, no pass-through.
 CommandLineSpec ServerSpec() {
-    CommandLineSpec spec;
-    spec.program = "srv";
-    spec.summary = "Serves things.";
-    spec.options = {{"port", 'p', "N", "port to listen on"}, {"bind", 0, "ADDR", "address"}, {"quiet", 'q', "", "say less"}};
-    return spec;
+    CommandLineSpec form;
+    form.program = "srv";
+    form.summary = "Serves things.";
+    form.options = {{"port", 'p', "N", "port to listen on"}, {"bind", 0, "ADDR", "address"}, {"quiet", 'q', "", "say less"}};
+    return form;
 }
 
 TEST(CommandLine, HelpListsEveryOptionAlignedAndEndsWithSuccess) {
@@ -102,24 +102,24 @@ TEST(CommandLine, MistakesEndWithStatusTwoAndAHintOnStderr) {
 }
 
 TEST(CommandLine, TheProgramLeavesQtItsOptionsButRefusesUnknownLongOnes) {
-    const CommandLineSpec spec = ProgramCommandLineSpec();
+    const CommandLineSpec form = ProgramCommandLineSpec();
     for (const std::vector<const char*>& args : std::vector<std::vector<const char*>>{
              {}, {"-platform", "offscreen"}, {"-style", "fusion", "-reverse"}, {"-qwindowgeometry", "800x600+0+0"}}) {
-        const Parsed run = Parse(spec, args);
+        const Parsed run = Parse(form, args);
         EXPECT_FALSE(run.line.exitStatus);
         EXPECT_EQ(run.out + run.err, "");
     }
-    const Parsed version = Parse(spec, {"-platform", "offscreen", "--version"});
+    const Parsed version = Parse(form, {"-platform", "offscreen", "--version"});
     EXPECT_EQ(version.line.exitStatus, 0);
     EXPECT_EQ(version.out, "qivra28 (Qivra28) 1.4.0\n");
 
-    const Parsed help = Parse(spec, {"-h"});
+    const Parsed help = Parse(form, {"-h"});
     EXPECT_EQ(help.line.exitStatus, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: qivra28 [OPTION]...\n")) << help.out;
     EXPECT_NE(help.out.find("      --version"), std::string::npos);
     EXPECT_NE(help.out.find("-platform NAME"), std::string::npos);
 
-    const Parsed bogus = Parse(spec, {"--platfrom", "xcb"});
+    const Parsed bogus = Parse(form, {"--platfrom", "xcb"});
     EXPECT_EQ(bogus.line.exitStatus, 2);
     EXPECT_EQ(bogus.err, "qivra28: unrecognized option '--platfrom'\nTry 'qivra28 --help' for more information.\n");
 }
