@@ -11,12 +11,6 @@
 namespace qivra {
 namespace {
 
-uint64_t Mix(uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
 
 // The 1,000 triples a*100 + b*10 + c, split into those below fromSum and the rest.
 struct Sides {
@@ -77,12 +71,12 @@ void BiasedDrawDigits(uint64_t seed, int game, int64_t period, const DrawBias& b
         DrawDigits(seed, game, period, a, b, c);
         return;
     }
-    const uint64_t h = Mix(Mix(seed ^ 0xB1A5ull ^ (static_cast<uint64_t>(game) << 56)) ^ static_cast<uint64_t>(period));
+    const uint64_t h = SplitMix64(SplitMix64(seed ^ 0xB1A5ull ^ (static_cast<uint64_t>(game) << 56)) ^ static_cast<uint64_t>(period));
     // 53 bits for the side, the rest of a second hash for the triple.
     const double u = static_cast<double>(h >> 11) * 0x1.0p-53;
     const Sides& sides = SidesFrom(bias.fromSum);
     const std::vector<int>& side = u < bias.probability ? sides.high : sides.low;
-    const int t = side[static_cast<size_t>(Mix(h) % side.size())];
+    const int t = side[static_cast<size_t>(SplitMix64(h) % side.size())];
     a = t / 100;
     b = t / 10 % 10;
     c = t % 10;

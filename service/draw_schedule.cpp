@@ -4,7 +4,6 @@
 #include <ctime>
 
 namespace qivra {
-namespace {
 
 uint64_t SplitMix64(uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
@@ -12,6 +11,8 @@ uint64_t SplitMix64(uint64_t x) {
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
     return x ^ (x >> 31);
 }
+
+namespace {
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     int64_t q = a / b;

@@ -11,6 +11,9 @@
 
 namespace qivra {
 
+// The service's one mixing step for digits drawn from (seed, game, period).
+uint64_t SplitMix64(uint64_t x);
+
 // A draw is published this long after its scheduled time, as a real service's would be.
 inline constexpr int kPublishDelaySeconds = 8;
 
