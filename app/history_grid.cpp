@@ -38,15 +38,20 @@ void ClearHistoryRows(const HistoryGrids& g, int firstDraw, int firstForecast) {
     const int first = std::max(firstDraw, 1);
     for (int r = first; r < g.summary->RowCount(); ++r)
         for (int c = 0; c <= 1; ++c) g.summary->SetCellText(r, c, none);
-    const int firstVerdict = std::clamp(firstForecast, 1, first);
+    // Draw 0 is the coming period in row 1: cleared only when no forecast is left to show there.
+    const int firstVerdict = std::clamp(firstForecast, 0, first);
     for (EGrid* plan : {g.freePlan, g.namedPlan, g.customPlan}) {
+        if (firstVerdict == 0)
+            for (int c = 0; c <= 2; ++c) plan->SetCellText(1, c, none);
         for (int r = first; r + 1 < plan->RowCount(); ++r)
             for (int c = 0; c <= 2; ++c) plan->SetCellText(r + 1, c, none);
         for (int r = firstVerdict; r + 1 < plan->RowCount(); ++r)
             for (int c = 3; c <= 6; ++c) plan->SetCellText(r + 1, c, none);
-        // Past the verdicts, the columns' plain text colour (the layout leaves these black).
-        if (firstVerdict + 1 < plan->RowCount())
-            plan->SetRangeTextColour(firstVerdict + 1, 3, plan->RowCount() - 1, 6, ToQColor(colours::kBlack));
+        // Past the verdicts, the columns' plain text colour (the layout leaves these black; the
+        // coming row keeps its blue, which nothing changes).
+        const int firstJudged = std::max(firstVerdict, 1) + 1;
+        if (firstJudged < plan->RowCount())
+            plan->SetRangeTextColour(firstJudged, 3, plan->RowCount() - 1, 6, ToQColor(colours::kBlack));
     }
     for (int r = first; r < g.trend->RowCount(); ++r)
         for (int c = 0; c <= 8; ++c) g.trend->SetCellText(r, c, none);

@@ -23,7 +23,8 @@ void ShowHistoryRow(const HistoryGrids& grids, const DrawHistory& history, int r
 
 // Blanks what an earlier, longer history left (texts empty, the grids' plain colours): the rows
 // of draws firstDraw and later in every grid, and in the plan grids the forecast and result
-// cells of draws firstForecast and later, which no view of this history rewrites.
+// cells of draws firstForecast and later, which no view of this history rewrites. A firstForecast
+// of 0 also blanks the coming-period row, for a history too short for any forecast.
 void ClearHistoryRows(const HistoryGrids& grids, int firstDraw, int firstForecast);
 
 }  // namespace qivra

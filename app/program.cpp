@@ -296,9 +296,10 @@ void Program::ShowHistoryRows() {
     const HistoryGrids grids{v.summaryGrid, v.freeGrid, v.trendGrid, v.namedGrid, v.customGrid};
     const int depth = HistoryDepth();
     for (int r = 1; r <= state_.history.size(); ++r) ShowHistoryRow(grids, state_.history, r, depth);
-    // A history too short for any forecast leaves the plan views as they are: clear their verdicts.
+    // A history too short for any forecast leaves the plan views as they are: clear their
+    // verdicts and the coming period of the history before.
     const int past = state_.history.size() + 1;
-    ClearHistoryRows(grids, past, state_.history.size() < kMinimumPlanHistory ? 1 : past);
+    ClearHistoryRows(grids, past, state_.history.size() < kMinimumPlanHistory ? 0 : past);
 }
 
 void Program::FinishRefresh(int game, const std::string& body) {
