@@ -3,8 +3,10 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/draw.hpp"
+#include "plans/plan_definition.hpp"
 
 namespace qivra::bench {
 
@@ -21,6 +23,26 @@ inline DrawHistory RandomHistory(uint64_t seed, int size = kDefaultHistoryDepth 
         h.push_back(DrawRecord::Make(std::to_string(first - i), time, a, b, c));
     }
     return h;
+}
+
+// count made-up plans of the shipped shape, three formulas of two to four positions, read back
+// through the plan-list parser as the program reads its own.
+inline std::vector<PlanDefinition> MadeUpPlans(int count, unsigned seed) {
+    std::string text;
+    unsigned x = seed;
+    for (int p = 0; p < count; ++p) {
+        text += "p" + std::to_string(p) + "----";
+        for (int f = 0; f < 3; ++f) {
+            x = x * 1103515245u + 12345u;
+            const unsigned n = 2 + (x >> 16) % 3;
+            for (unsigned t = 0; t < n; ++t) {
+                x = x * 1103515245u + 12345u;
+                text += std::to_string(1 + (x >> 16) % 12) + (t + 1 < n ? "+" : "");
+            }
+            text += f < 2 ? "|" : "\r\n";
+        }
+    }
+    return ParsePlanList(text).plans;
 }
 
 }  // namespace qivra::bench

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_history.hpp"
 #include "core/draw.hpp"
 #include "plans/hit_stats.hpp"
 #include "plans/plan_definition.hpp"
@@ -31,27 +32,9 @@ DrawHistory History() {
     return h;
 }
 
-// 56 varied definitions of the shipped shape: three formulas of two to four positions.
-std::vector<PlanDefinition> Plans() {
-    std::string text;
-    unsigned x = 56;
-    for (int p = 0; p < kNamedPlanCount; ++p) {
-        text += "p" + std::to_string(p) + "----";
-        for (int f = 0; f < 3; ++f) {
-            x = x * 1103515245u + 12345u;
-            const unsigned n = 2 + (x >> 16) % 3;
-            for (unsigned t = 0; t < n; ++t) {
-                x = x * 1103515245u + 12345u;
-                text += std::to_string(1 + (x >> 16) % 12) + (t + 1 < n ? "+" : "");
-            }
-            text += f < 2 ? "|" : "\r\n";
-        }
-    }
-    return ParsePlanList(text).plans;
-}
 
 const DrawHistory kHistory = History();
-const std::vector<PlanDefinition> kPlans = Plans();
+const std::vector<PlanDefinition> kPlans = bench::MadeUpPlans(kNamedPlanCount, 56);
 constexpr int kWindow = 100;
 
 void BM_MarkNamedPlans(benchmark::State& state) {

@@ -22,27 +22,6 @@ namespace {
 
 constexpr int kWindow = 100;
 
-// 16 free and 56 named plans of the shipped shape: three formulas of two to four positions.
-std::vector<PlanDefinition> Plans() {
-    std::string text;
-    unsigned x = 72;
-    for (int p = 0; p < kFreePlanCount + kNamedPlanCount; ++p) {
-        text += "p";
-        text += std::to_string(p);
-        text += "----";
-        for (int f = 0; f < 3; ++f) {
-            x = x * 1103515245u + 12345u;
-            const unsigned n = 2 + (x >> 16) % 3;
-            for (unsigned t = 0; t < n; ++t) {
-                x = x * 1103515245u + 12345u;
-                text += std::to_string(1 + (x >> 16) % 12) + (t + 1 < n ? "+" : "");
-            }
-            text += f < 2 ? "|" : "\r\n";
-        }
-    }
-    return ParsePlanList(text).plans;
-}
-
 // Ten stored algorithms: the default one and nine drawn as the search draws them.
 std::vector<FormulaSet> Algorithms() {
     std::vector<std::string> texts = {"[1]+[8]+[9]+[12]/[8]*[6]|[9]+[5]+2+[2]|[1]*[9]+[5]/[2]+[10]"};
@@ -57,7 +36,8 @@ std::vector<FormulaSet> Algorithms() {
 }
 
 const DrawHistory kHistory = RandomHistory(14);
-const std::vector<PlanDefinition> kPlans = Plans();
+// 16 free and 56 named plans.
+const std::vector<PlanDefinition> kPlans = MadeUpPlans(kFreePlanCount + kNamedPlanCount, 72);
 const std::vector<FormulaSet> kAlgorithms = Algorithms();
 
 // Every kind in turn, so the figure covers each kind's judging and chances.
