@@ -20,20 +20,7 @@ public:
     void SetCellTextColour(int, int, Rgb colour) override { benchmark::DoNotOptimize(colour); }
 };
 
-DrawHistory History() {
-    DrawHistory h;
-    unsigned x = 2028;
-    for (int i = 0; i < kDefaultHistoryDepth + kHistoryLookback; ++i) {
-        x = x * 1103515245u + 12345u;
-        const unsigned v = x >> 8;
-        h.push_back(DrawRecord::Make(std::to_string(3000000 - i), "12:34:56", static_cast<int32_t>(v % 10),
-                                     static_cast<int32_t>(v / 10 % 10), static_cast<int32_t>(v / 100 % 10)));
-    }
-    return h;
-}
-
-
-const DrawHistory kHistory = History();
+const DrawHistory kHistory = bench::RandomHistory(2028);
 const std::vector<PlanDefinition> kPlans = bench::MadeUpPlans(kNamedPlanCount, 56);
 constexpr int kWindow = 100;
 
